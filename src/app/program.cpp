@@ -1,0 +1,46 @@
+// Process entry and EndProgram: every mode starts here and every path ends in EndProgram.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/display.h"
+#include "app/run_modes.h"
+#include "platform/os.h"
+#include "platform/screen.h"
+#include "scene/engine.h"
+#include "settings/config_window.h"
+#include "settings/language.h"
+
+void EndProgram() {
+    ReleaseConfigurationWindow(); // fonts, gadgets and the toolkit
+    CloseDisplay();               // the engine's screen; the pointer shows again
+    ReleaseScreenImages();
+    StopInput();
+    ReleaseEngine3D();            // the library is unloaded last
+    std::fflush(nullptr);
+    std::_Exit(0); // nothing may run after the facilities are gone; the exit code is always 0
+}
+
+void RunProgram(int argc, char** argv) {
+    LoadLanguageTable(); // before the command line, so every mode has it
+
+    std::vector<std::string> words = SplitCommandLine(JoinArguments(argc, argv));
+    std::string first = words.size() > 0 ? words[0] : std::string();
+    std::string second = words.size() > 1 ? words[1] : std::string();
+    CommandLine line = NormaliseArguments(first, second);
+
+    switch (DispatchFor(line.modeLetter)) {
+    case Dispatch::Configure:
+        RunMode = RunModeKind::Configure;
+        RunConfigurationWindow();
+    case Dispatch::PasswordChange:
+        EndProgram();
+    case Dispatch::Preview:
+        RunMode = RunModeKind::Preview;
+        HostHandleText = line.hostHandleText;
+        StartSaverOrPreview();
+    case Dispatch::Saver:
+        RunMode = RunModeKind::Saver;
+        StartSaverOrPreview();
+    }
+    EndProgram();
+}

@@ -1,0 +1,33 @@
+// Loading the engine library and taking its operation table.
+#include "scene/engine.h"
+
+#include "platform/os.h"
+
+const ZelvaroEngine* Engine = nullptr;
+
+namespace {
+void* engineLibrary = nullptr;
+}
+
+int InitEngine3D(int flags, const char* libraryName) {
+    void* library = LoadSharedLibrary(libraryName);
+    if (!library) return 0;
+    auto getEngine = reinterpret_cast<ZelvaroGetEngineFn>(SharedLibrarySymbol(library, ZELVARO_ENGINE_ENTRY));
+    // A library of another API version answers NULL and counts as missing.
+    const ZelvaroEngine* table = getEngine ? getEngine(ZELVARO_ENGINE_VERSION) : nullptr;
+    if (!table || table->version != ZELVARO_ENGINE_VERSION || !table->Init(flags)) {
+        UnloadSharedLibrary(library);
+        return 0;
+    }
+    engineLibrary = library;
+    Engine = table;
+    return 1;
+}
+
+void ReleaseEngine3D() {
+    if (!engineLibrary) return;
+    Engine->Shutdown();
+    UnloadSharedLibrary(engineLibrary);
+    engineLibrary = nullptr;
+    Engine = nullptr;
+}

@@ -1,0 +1,166 @@
+// The settings file "Zelvaro.ini": one group, comments, six key lines, written whole on save.
+#include "settings/settings.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <vector>
+
+#include "app/run_modes.h"
+#include "platform/os.h"
+
+SettingsRecord Settings;
+const SettingsRecord SettingsDefaults{"1024 x 768", 2, 2, 0, 0, 1};
+
+namespace {
+
+struct KeyLine {
+    std::string key;
+    std::string value;
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+std::string TrimTrailingBlanks(std::string text) {
+    while (!text.empty() && IsBlank(text.back())) text.pop_back();
+    return text;
+}
+
+bool SameKey(const std::string& a, const char* b) {
+    return a.size() == std::strlen(b) && strncasecmp(a.c_str(), b, a.size()) == 0;
+}
+
+// Lines end at CR or LF; a run of them is one break, so empty lines vanish.
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty()) lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// The key lines to search: those of the first group, or all of them when there is no group.
+std::vector<KeyLine> SearchedKeyLines(const std::string& text) {
+    std::vector<KeyLine> ungrouped, firstGroup;
+    int groupsSeen = 0;
+    for (const std::string& raw : SplitLines(text)) {
+        size_t start = 0;
+        while (start < raw.size() && IsBlank(raw[start])) ++start;
+        if (start == raw.size() || raw[start] == ';') continue;
+        if (raw[start] == '[') {
+            ++groupsSeen;
+            continue;
+        }
+        size_t equals = raw.find('=', start);
+        if (equals == std::string::npos) continue; // not a key line
+        KeyLine line;
+        line.key = TrimTrailingBlanks(raw.substr(start, equals - start));
+        size_t value = equals + 1;
+        while (value < raw.size() && IsBlank(raw[value])) ++value;
+        line.value = raw.substr(value);
+        if (groupsSeen == 0) ungrouped.push_back(line);
+        else if (groupsSeen == 1) firstGroup.push_back(line);
+    }
+    return groupsSeen > 0 ? firstGroup : ungrouped;
+}
+
+const KeyLine* FindKey(const std::vector<KeyLine>& lines, const char* key) {
+    for (const KeyLine& line : lines)
+        if (SameKey(line.key, key)) return &line;
+    return nullptr;
+}
+
+// UTF-8 to single bytes: code points above 255 cannot be kept and become "?".
+std::string Utf8ToLatin1(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+        if (extra < 0 || (extra > 0 && i + extra >= text.size())) { // bad or cut-off sequence
+            out += '?';
+            ++i;
+            continue;
+        }
+        unsigned long code = extra == 0 ? c : (c & (0x3F >> extra));
+        for (int k = 1; k <= extra; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out += code <= 0xFF ? static_cast<char>(code) : '?';
+        i += extra + 1;
+    }
+    return out;
+}
+
+// As the C library's atoi reads it: blanks, a sign, decimal digits.
+long ReadInteger(const std::string& value) { return std::strtol(value.c_str(), nullptr, 10); }
+
+int8_t ToByteField(long v) { return static_cast<int8_t>(static_cast<uint8_t>(v & 0xFF)); }
+int32_t ToIntField(long v) { return static_cast<int32_t>(static_cast<uint32_t>(v & 0xFFFFFFFF)); }
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+} // namespace
+
+std::string SettingsFilePath() { return ProgramFolder() + ProgramBaseName + ".ini"; }
+
+SettingsRecord ParseSettingsText(const std::string& bytes) {
+    bool utf8 = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    std::vector<KeyLine> lines = SearchedKeyLines(utf8 ? bytes.substr(3) : bytes);
+
+    SettingsRecord s = SettingsDefaults;
+    if (const KeyLine* line = FindKey(lines, "Resolution")) {
+        s.Resolution = TrimTrailingBlanks(line->value);
+        if (utf8) s.Resolution = Utf8ToLatin1(s.Resolution);
+    }
+    if (const KeyLine* line = FindKey(lines, "Shape")) s.Shape = ToByteField(ReadInteger(line->value));
+    if (const KeyLine* line = FindKey(lines, "ObjectCount")) s.ObjectCount = ToIntField(ReadInteger(line->value));
+    if (const KeyLine* line = FindKey(lines, "showFPS")) s.showFPS = ToByteField(ReadInteger(line->value));
+    if (const KeyLine* line = FindKey(lines, "showTime")) s.showTime = ToByteField(ReadInteger(line->value));
+    if (const KeyLine* line = FindKey(lines, "Language")) s.Language = ToIntField(ReadInteger(line->value));
+    return s;
+}
+
+void LoadSettings() {
+    std::string bytes;
+    if (!ReadWholeFile(SettingsFilePath(), bytes)) {
+        Settings = SettingsDefaults;
+        return;
+    }
+    Settings = ParseSettingsText(bytes);
+}
+
+std::string SettingsFileText(const SettingsRecord& s) {
+    std::ostringstream text;
+    const char* eol = "\r\n";
+    auto field = [&](const char* caption, const char* key, const std::string& value, bool last) {
+        text << "; " << caption << eol << key << " = " << value << eol;
+        if (!last) text << "; " << ' ' << eol;
+    };
+    text << "[PARAM]" << eol;
+    field("Screen resolution", "Resolution", s.Resolution, false);
+    field("Objects shape", "Shape", std::to_string(s.Shape), false);
+    field("Number of objects", "ObjectCount", std::to_string(s.ObjectCount), false);
+    field("Display frame rate", "showFPS", std::to_string(s.showFPS), false);
+    field("Display Time", "showTime", std::to_string(s.showTime), false);
+    field("Language", "Language", std::to_string(s.Language), true);
+    return text.str();
+}
+
+void SaveSettings() {
+    std::string path = SettingsFilePath();
+    // A read-only file is refused, and a failed write leaves the old file whole.
+    if (FileIsReadOnly(path) || !ReplaceFileContents(path, SettingsFileText(Settings)))
+        ShowMessageBox("Error", "Can't save preferences !");
+}

@@ -1,0 +1,26 @@
+// The user's six persisted choices and the settings file beside the program.
+#pragma once
+#include <cstdint>
+#include <string>
+
+struct SettingsRecord {
+    std::string Resolution; // "1024 x 768"
+    int8_t Shape = 0;       // ShapeKind
+    int32_t ObjectCount = 0;
+    int8_t showFPS = 0;
+    int8_t showTime = 0;
+    int32_t Language = 0;   // 0 French, 1 English
+};
+
+extern SettingsRecord Settings;
+extern const SettingsRecord SettingsDefaults;
+
+std::string SettingsFilePath();
+// Fills Settings from the file, or with the defaults when it cannot be opened.
+void LoadSettings();
+// Writes the whole file anew; on failure shows "Can't save preferences !" and returns.
+void SaveSettings();
+// The exact bytes SaveSettings writes for a record.
+std::string SettingsFileText(const SettingsRecord& s);
+// Reads settings file bytes into a record, key by key, defaults for what is missing.
+SettingsRecord ParseSettingsText(const std::string& bytes);

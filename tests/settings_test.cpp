@@ -1,0 +1,188 @@
+// The settings file: reading what users and older saves left, writing it whole and safely.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/os.h"
+#include "settings/settings.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+std::vector<std::pair<std::string, std::string>> messages;
+void RecordMessage(const std::string& title, const std::string& text) { messages.push_back({title, text}); }
+
+// Each test gets its own program folder, so its settings file is its own.
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = MakeTempFolder();
+        SetProgramFilePathForTests(folder + "/Zelvaro");
+        messages.clear();
+        SetMessageBoxHandler(RecordMessage);
+        Settings = SettingsRecord{};
+    }
+    void TearDown() override {
+        SetMessageBoxHandler(nullptr);
+        SetProgramFilePathForTests("");
+    }
+    std::string Path() const { return folder + "/Zelvaro.ini"; }
+    std::string folder;
+};
+
+const std::string defaultFile =
+    "[PARAM]\r\n; Screen resolution\r\nResolution = 1024 x 768\r\n;  \r\n; Objects shape\r\nShape = 2\r\n"
+    ";  \r\n; Number of objects\r\nObjectCount = 2\r\n;  \r\n; Display frame rate\r\nshowFPS = 0\r\n"
+    ";  \r\n; Display Time\r\nshowTime = 0\r\n;  \r\n; Language\r\nLanguage = 1\r\n";
+
+struct LoadCase {
+    const char* what;
+    std::string file;
+    SettingsRecord expected;
+};
+
+TEST_F(SettingsFile, LoadsEachKindOfFile) {
+    const SettingsRecord d = SettingsDefaults;
+    auto with = [&](auto change) { SettingsRecord s = d; change(s); return s; };
+    const LoadCase cases[] = {
+        {"the file a save writes", defaultFile, d},
+        {"empty file", "", d},
+        {"other group name", "[Options]\nShape = 3\nLanguage = 0\n", with([](auto& s) { s.Shape = 3, s.Language = 0; })},
+        {"keys under a second group are not searched", "[A]\nx = 1\n[PARAM]\nShape = 4\n", d},
+        {"no group: every key line", "Resolution = 800 x 600\nShape = 1\nObjectCount = 3\nshowFPS = 1\nshowTime = 1\nLanguage = 0\n",
+         SettingsRecord{"800 x 600", 1, 3, 1, 1, 0}},
+        {"keys above the first group are skipped", "Shape = 4\n[PARAM]\nObjectCount = 1\n", with([](auto& s) { s.ObjectCount = 1; })},
+        {"case-insensitive keys", "[P]\nRESOLUTION = 800 x 600\nshowfps = 1\n", with([](auto& s) { s.Resolution = "800 x 600", s.showFPS = 1; })},
+        {"no blanks around =", "[P]\nShape=3\n", with([](auto& s) { s.Shape = 3; })},
+        {"digits then letters", "[P]\nShape = 3abc\n", with([](auto& s) { s.Shape = 3; })},
+        {"no digits", "[P]\nShape = abc\n", with([](auto& s) { s.Shape = 0; })},
+        {"kept in the field's 8 bits", "[P]\nShape = 300\nshowTime = 255\n", with([](auto& s) { s.Shape = 44, s.showTime = -1; })},
+        {"negative", "[P]\nshowFPS = -1\nObjectCount = -7\n", with([](auto& s) { s.showFPS = -1, s.ObjectCount = -7; })},
+        {"blanks around the value", "[P]\nResolution =   800 x 600 \t \n", with([](auto& s) { s.Resolution = "800 x 600"; })},
+        {"the first occurrence wins", "[P]\nShape = 1\nShape = 4\n", with([](auto& s) { s.Shape = 1; })},
+        {"empty values", "[P]\nResolution =\nShape =\n", with([](auto& s) { s.Resolution = "", s.Shape = 0; })},
+        {"LF only", "[P]\nShape = 1\nLanguage = 0\n", with([](auto& s) { s.Shape = 1, s.Language = 0; })},
+        {"CR only", "[P]\rShape = 1\rLanguage = 0\r", with([](auto& s) { s.Shape = 1, s.Language = 0; })},
+        {"mixed line ends, blank lines, indented lines", "\r\n\r\n  [P]\n\r\n\t Shape = 1\r\r\n  ; Language = 0\n",
+         with([](auto& s) { s.Shape = 1; })},
+        {"UTF-8 byte-order mark", "\xEF\xBB\xBF[P]\r\nResolution = 800 x 600\r\nShape = 0\r\n",
+         with([](auto& s) { s.Resolution = "800 x 600", s.Shape = 0; })},
+        {"UTF-8 value becomes 8-bit", "\xEF\xBB\xBF[P]\nResolution = 800 \xC3\x97 600\n", with([](auto& s) { s.Resolution = "800 \xD7 600"; })},
+        {"without the mark bytes stay as they are", "[P]\nResolution = 800 \xC3\x97 600\n", with([](auto& s) { s.Resolution = "800 \xC3\x97 600"; })},
+        {"a line without = is no key", "[P]\nShape\nShape = 3\n", with([](auto& s) { s.Shape = 3; })},
+        {"text after the group's ] is ignored", "[P] junk = 1\nShape = 3\n", with([](auto& s) { s.Shape = 3; })},
+        {"atoi skips leading blanks and takes a sign", "[P]\nShape =   +7\n", with([](auto& s) { s.Shape = 7; })},
+    };
+    for (const LoadCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFileBytes(Path(), c.file);
+        LoadSettings();
+        EXPECT_EQ(Settings.Resolution, c.expected.Resolution);
+        EXPECT_EQ(Settings.Shape, c.expected.Shape);
+        EXPECT_EQ(Settings.ObjectCount, c.expected.ObjectCount);
+        EXPECT_EQ(Settings.showFPS, c.expected.showFPS);
+        EXPECT_EQ(Settings.showTime, c.expected.showTime);
+        EXPECT_EQ(Settings.Language, c.expected.Language);
+    }
+}
+
+TEST_F(SettingsFile, MissingFileGivesDefaultsAndCreatesNothing) {
+    Settings = SettingsRecord{"x", 9, 9, 9, 9, 9};
+    LoadSettings();
+    EXPECT_EQ(Settings.Resolution, "1024 x 768");
+    EXPECT_EQ(Settings.Shape, 2);
+    EXPECT_EQ(Settings.ObjectCount, 2);
+    EXPECT_EQ(Settings.showFPS, 0);
+    EXPECT_EQ(Settings.showTime, 0);
+    EXPECT_EQ(Settings.Language, 1);
+    EXPECT_FALSE(FileExists(Path()));
+}
+
+TEST_F(SettingsFile, SaveWritesTheEighteenLinesExactly) {
+    Settings = SettingsDefaults;
+    SaveSettings();
+    std::string bytes = ReadFileBytes(Path());
+    EXPECT_EQ(bytes, defaultFile);
+    EXPECT_EQ(bytes.size(), 237u);
+    EXPECT_TRUE(messages.empty());
+
+    Settings = SettingsRecord{"800 x 600", -1, 4, 2, 1, 0};
+    SaveSettings();
+    bytes = ReadFileBytes(Path());
+    EXPECT_NE(bytes.find("\r\nResolution = 800 x 600\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nShape = -1\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nObjectCount = 4\r\n"), std::string::npos);
+    EXPECT_NE(bytes.find("\r\nshowFPS = 2\r\n"), std::string::npos);
+    EXPECT_EQ(bytes.substr(bytes.size() - 14), "Language = 0\r\n");
+}
+
+TEST_F(SettingsFile, SaveDropsWhatTheUserAddedAndTheByteOrderMark) {
+    WriteFileBytes(Path(), "\xEF\xBB\xBF; mine\n[PARAM]\nShape = 3\nExtra = 1\n[Other]\nx = 2\n");
+    LoadSettings();
+    SaveSettings();
+    SettingsRecord expected = SettingsDefaults;
+    expected.Shape = 3;
+    EXPECT_EQ(ReadFileBytes(Path()), SettingsFileText(expected));
+}
+
+TEST_F(SettingsFile, ReadOnlyFileLoadsButIsNotOverwritten) {
+    WriteFileBytes(Path(), "[PARAM]\nShape = 4\n");
+    chmod(Path().c_str(), 0444);
+    LoadSettings();
+    EXPECT_EQ(Settings.Shape, 4);
+    Settings.Shape = 1;
+    SaveSettings();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].first, "Error");
+    EXPECT_EQ(messages[0].second, "Can't save preferences !");
+    EXPECT_EQ(ReadFileBytes(Path()), "[PARAM]\nShape = 4\n");
+    EXPECT_EQ(Settings.Shape, 1); // the caller's choices stay in memory
+}
+
+TEST_F(SettingsFile, SaveIntoAFolderThatCannotBeWritten) {
+    for (const char* program : {"/nonexistent-folder/Zelvaro", "/proc/Zelvaro"}) {
+        SCOPED_TRACE(program);
+        messages.clear();
+        SetProgramFilePathForTests(program);
+        Settings = SettingsDefaults;
+        SaveSettings();
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].second, "Can't save preferences !");
+        EXPECT_EQ(Settings.Resolution, "1024 x 768");
+    }
+}
+
+TEST_F(SettingsFile, SaveFailingMidwayLeavesTheOldFileIntact) {
+    const std::string old = "[PARAM]\r\nResolution = 800 x 600\r\n";
+    WriteFileBytes(Path(), old);
+    // Files may not grow past 100 bytes: the 237-byte write fails partway.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    Settings = SettingsDefaults;
+    SaveSettings();
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].second, "Can't save preferences !");
+    EXPECT_EQ(ReadFileBytes(Path()), old);
+    int entries = 0; // no temporary file is left behind
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(folder)) ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST_F(SettingsFile, PathIsBesideTheProgramWhateverItsName) {
+    SetProgramFilePathForTests("/some/where/Other.scr");
+    EXPECT_EQ(SettingsFilePath(), "/some/where/Zelvaro.ini");
+    std::string longFolder = "/" + std::string(300, 'd');
+    SetProgramFilePathForTests(longFolder + "/Zelvaro");
+    EXPECT_EQ(SettingsFilePath(), longFolder + "/Zelvaro.ini");
+}
+
+} // namespace

@@ -1,0 +1,17 @@
+// Starting and watching the built program (and other commands) from a test.
+#pragma once
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+// Starts argv[0] with the arguments; extraEnv holds "NAME=value" entries added to ours.
+pid_t StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {});
+// Waits up to seconds. The exit code, 128+signal if killed by one, or -1 on time-out
+// (the process is then killed).
+int WaitProcess(pid_t pid, double seconds);
+// True while the process has not ended (reaps it if it has).
+bool ProcessRunning(pid_t pid);
+// Runs a shell command; its standard output, with the exit code in *status if given.
+std::string RunCommand(const std::string& command, int* status = nullptr);
+// Sleeps for the given seconds.
+void Pause(double seconds);

@@ -1,0 +1,45 @@
+#include "xvfb.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+pid_t xvfbPid = -1;
+}
+
+std::string StartXvfb(int width, int height) {
+    if (xvfbPid > 0) return std::getenv("DISPLAY");
+    int fds[2];
+    if (pipe(fds) != 0) return "";
+    std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+               "-noreset", "+extension", "GLX", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    char c;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (pid < 0 || number.empty()) return "";
+    xvfbPid = pid;
+    std::string display = ":" + number;
+    setenv("DISPLAY", display.c_str(), 1);
+    std::atexit(StopXvfb);
+    return display;
+}
+
+void StopXvfb() {
+    if (xvfbPid <= 0) return;
+    kill(xvfbPid, SIGTERM);
+    waitpid(xvfbPid, nullptr, 0);
+    xvfbPid = -1;
+}
