@@ -1,0 +1,32 @@
+// The dance: every object flies along a turning heading, every frame is recorded, and after
+// flipFrame frames the swarm slows to a stop and replays its motion backwards.
+#pragma once
+#include <cstdint>
+
+struct ObjectState { // one object in one frame: 24 bytes
+    float x, y, z;                // position after the frame's move, as the engine reports it
+    float angleX, angleY, angleZ; // heading angles, degrees in [0, 360)
+};
+static_assert(sizeof(ObjectState) == 24, "the history's record is six floats");
+
+struct DanceState {
+    int32_t speed;       // -100..100
+    int32_t speedTarget; // +100 or -100
+    float speedFactor;
+    float stepLength;
+    float turnRateX;
+    float turnOffsetY;
+    float turnOffsetZ;
+    int32_t frameIndex;  // frame of the cycle and row cursor of the history
+    bool rewinding;
+};
+
+extern DanceState Dance;
+
+float WrapAngle(float a);
+void EulerToQuaternion(float ax, float ay, float az);
+void RotateByQuaternion(float vx, float vy, float vz);
+// Sets the dance's start values and clears row 0 of the history (just before the first frame).
+void StartDance();
+// One forward or rewind frame for all objects; fills the camera's look-at sums.
+void StepDance();
