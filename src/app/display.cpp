@@ -1,11 +1,62 @@
-// Saver and preview start-up.
+// Saver and preview start-up: engine, input, single instance, settings, the motion history
+// and the display, full screen or inside the preview host's window.
 #include "app/display.h"
 
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 
+#include "app/frame_loop.h"
 #include "app/run_modes.h"
+#include "motion/camera.h"
+#include "motion/dance.h"
+#include "motion/overlay.h"
+#include "platform/os.h"
+#include "platform/preview_window.h"
+#include "platform/screen.h"
+#include "scene/engine.h"
+#include "scene/scene.h"
+#include "settings/settings.h"
+
+namespace {
+constexpr int fullScreenDepth = 32;
+constexpr int syncToRefresh = 2; // every flip waits for the vertical refresh
+constexpr unsigned closeMessage = 16; // the close request to the preview window
+bool displayOpen = false;
+
+[[noreturn]] void FailStart(const char* text) {
+    ShowMessageBox("Error", text);
+    EndProgram();
+}
+
+bool AllocateMotionHistory() {
+    MotionHistoryRowSize = sizeof(ObjectState) * static_cast<size_t>(ObjectTotal);
+    MotionHistory = static_cast<ObjectState*>(std::calloc(historyRows, MotionHistoryRowSize));
+    return MotionHistory != nullptr;
+}
+
+bool OpenFullScreen() {
+    int32_t width = 0, height = 0;
+    ParseResolution(Settings.Resolution, width, height);
+    // A size the display cannot show (or no height) opens the desktop's own mode instead.
+    if (!Engine->OpenScreen(width, height, fullScreenDepth, "", syncToRefresh)) return false;
+    ScreenWidth = Engine->ScreenWidth();
+    ScreenHeight = Engine->ScreenHeight();
+    return true;
+}
+
+// The preview lives in the host's client area; without a host there is nothing to show.
+void OpenPreview() {
+    uint64_t host = static_cast<uint32_t>(ReadIntegerText(HostHandleText));
+    int width = 0, height = 0;
+    if (!HostClientSize(host, width, height)) EndProgram();
+    uint64_t window = OpenPreviewWindow(host, width, height);
+    if (!window || !Engine->OpenWindowedScreen(window, width, height, syncToRefresh)) EndProgram();
+    ScreenWidth = width;
+    ScreenHeight = height;
+}
+
+} // namespace
 
 int32_t ObjectTotal = 0;
 ObjectState* MotionHistory = nullptr;
@@ -51,9 +102,58 @@ int32_t ObjectTotalFor(int32_t objectCount) {
     return static_cast<int32_t>(std::lround(std::pow(2.0f, static_cast<float>(objectCount + 7))));
 }
 
-void StartSaverOrPreview() { EndProgram(); }
+void StartSaverOrPreview() {
+    std::string engineLibrary = std::string(ProgramBaseName) + LibrarySuffix;
+    if (!InitEngine3D(0, engineLibrary.c_str())) FailStart("Can't initialize 3D, check if engine3D.dll is available");
+    if (!StartInput()) FailStart("Can't find DirectX 9.0 or above");
+    if (!AcquireSingleInstance(ProgramTitle)) EndProgram(); // a second copy ends silently
+    if (RunMode == RunModeKind::Saver) SetScreenSaverRunning(true);
+    LoadSettings();
+    ObjectTotal = ObjectTotalFor(Settings.ObjectCount);
+    if (!AllocateMotionHistory()) FailStart("Not enough memory for the motion history");
 
-void CloseDisplay() {}
+    if (RunMode == RunModeKind::Saver) {
+        if (!OpenFullScreen()) FailStart("Can't find DirectX 9.0 or above");
+    } else {
+        OpenPreview();
+    }
+    displayOpen = true;
+    PrimeInput();
+    if (RunMode == RunModeKind::Saver) LoadGlyphs();
+
+    BuildScene();
+    StartCamera(); // reads where the scene put camera 0
+    StartDance();
+    StartOverlays();
+    RunFrameLoop();
+}
+
+intptr_t PreviewWindowCallback(uint64_t, unsigned message, uintptr_t, intptr_t) {
+    if (message == closeMessage) {
+        FreeMotionHistory();
+        EndProgram();
+    }
+    return 0; // the default treatment of every other message
+}
+
+void DispatchPreviewEvents() {
+    DiscardInputEvents();
+    for (;;) {
+        switch (NextPreviewMessage()) {
+        case PreviewMessage::NoMessage: return;
+        case PreviewMessage::Close: PreviewWindowCallback(0, closeMessage, 0, 0); break;
+        case PreviewMessage::HostGone: // the host went away without asking: end all the same
+            FreeMotionHistory();
+            EndProgram();
+        }
+    }
+}
+
+void CloseDisplay() {
+    if (displayOpen) Engine->CloseScreen();
+    displayOpen = false;
+    ClosePreviewWindow();
+}
 
 void FreeMotionHistory() {
     std::free(MotionHistory);

@@ -24,6 +24,10 @@ int32_t ObjectTotalFor(int32_t objectCount);
 
 // The start of Saver and Preview; runs the frame loop, never returns.
 [[noreturn]] void StartSaverOrPreview();
+// The preview window's callback: the close request frees the history and ends the program.
+intptr_t PreviewWindowCallback(uint64_t window, unsigned message, uintptr_t wParam, intptr_t lParam);
+// The frame loop's event step in the preview: every pending message, without waiting.
+void DispatchPreviewEvents();
 // Closes the display if open (EndProgram).
 void CloseDisplay();
 // Frees the motion history (end of the run, preview close).

@@ -30,3 +30,6 @@ extern const char* const LibrarySuffix; // ".so" or ".dll"
 void* LoadSharedLibrary(const std::string& fileName);
 void* SharedLibrarySymbol(void* library, const char* name);
 void UnloadSharedLibrary(void* library);
+
+// Tells the system a screen saver runs (Windows only; nothing elsewhere).
+void SetScreenSaverRunning(bool running);

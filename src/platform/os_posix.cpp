@@ -105,3 +105,5 @@ void* SharedLibrarySymbol(void* library, const char* name) { return dlsym(librar
 void UnloadSharedLibrary(void* library) {
     if (library) dlclose(library);
 }
+
+void SetScreenSaverRunning(bool) {} // X11 has no such flag

@@ -5,8 +5,9 @@
 // ---- input ----
 bool StartInput();   // the video and event subsystems; false when there is no display
 void StopInput();
-void PrimeMouse();   // one reading when the display opens, so its creation is not motion
+void PrimeInput();   // first readings when the display opens, so its creation is not motion
 bool AnyKeyDown();   // pumps pending events first
+void DiscardInputEvents(); // the preview reads no input: its events are dropped
 void ReadMouse(int& dx, int& dy, bool& left, bool& right); // motion since the last reading
 bool ScreenLostFocus(); // the screen had the keyboard focus and another window took it
 

@@ -62,3 +62,56 @@ std::string RunCommand(const std::string& command, int* status) {
 }
 
 void Pause(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
+#include <poll.h>
+
+PipedProcess StartPiped(const std::vector<std::string>& argv) {
+    int toChild[2], fromChild[2];
+    PipedProcess p;
+    if (pipe(toChild) != 0 || pipe(fromChild) != 0) return p;
+    p.pid = fork();
+    if (p.pid == 0) {
+        dup2(toChild[0], 0);
+        dup2(fromChild[1], 1);
+        close(toChild[1]);
+        close(fromChild[0]);
+        std::vector<char*> args;
+        for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    close(toChild[0]);
+    close(fromChild[1]);
+    p.input = toChild[1];
+    p.output = fromChild[0];
+    return p;
+}
+
+std::string ReadLine(PipedProcess& process, double seconds) {
+    std::string line;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (;;) {
+        int left = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        deadline - std::chrono::steady_clock::now()).count());
+        if (left <= 0) return "";
+        pollfd fd{process.output, POLLIN, 0};
+        if (poll(&fd, 1, left) <= 0) return "";
+        char c;
+        if (read(process.output, &c, 1) != 1) return line;
+        if (c == '\n') return line;
+        line += c;
+    }
+}
+
+void WriteLine(PipedProcess& process, const std::string& line) {
+    std::string text = line + "\n";
+    [[maybe_unused]] ssize_t n = write(process.input, text.data(), text.size());
+}
+
+void ClosePiped(PipedProcess& process) {
+    if (process.input >= 0) close(process.input);
+    if (process.output >= 0) close(process.output);
+    if (process.pid > 0) WaitProcess(process.pid, 5);
+    process = PipedProcess{};
+}

@@ -15,3 +15,15 @@ bool ProcessRunning(pid_t pid);
 std::string RunCommand(const std::string& command, int* status = nullptr);
 // Sleeps for the given seconds.
 void Pause(double seconds);
+
+// A child process whose standard input and output are pipes to the test.
+struct PipedProcess {
+    pid_t pid = -1;
+    int input = -1;  // write end: the child's standard input
+    int output = -1; // read end: the child's standard output
+};
+PipedProcess StartPiped(const std::vector<std::string>& argv);
+// One line of the child's output without its newline; "" after seconds without one.
+std::string ReadLine(PipedProcess& process, double seconds);
+void WriteLine(PipedProcess& process, const std::string& line);
+void ClosePiped(PipedProcess& process); // closes the pipes and waits for the child

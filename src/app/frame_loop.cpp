@@ -1,0 +1,37 @@
+// The one main loop. Motion counts frames, not time: the loop runs at the pace of the flips.
+#include "app/frame_loop.h"
+
+#include "app/display.h"
+#include "app/run_modes.h"
+#include "motion/camera.h"
+#include "motion/dance.h"
+#include "motion/overlay.h"
+#include "platform/os.h"
+#include "platform/screen.h"
+#include "scene/engine.h"
+
+int ExitRequested() {
+    if (RunMode == RunModeKind::Preview) return 0; // only the close request ends the preview
+    bool keyDown = AnyKeyDown();
+    int dx = 0, dy = 0;
+    bool left = false, right = false;
+    ReadMouse(dx, dy, left, right);
+    if (dx != 0 || dy != 0 || keyDown || left || right) return 1;
+    return ScreenLostFocus() ? 1 : 0;
+}
+
+void RunFrameLoop() {
+    do {
+        if (RunMode == RunModeKind::Preview) DispatchPreviewEvents();
+        StepDance();
+        StepCamera();
+        Engine->RenderWorld();
+        if (RunMode == RunModeKind::Saver) DrawOverlays();
+        FlipDisplay();
+    } while (!ExitRequested());
+
+    FreeMotionHistory();
+    if (RunMode == RunModeKind::Saver) SetScreenSaverRunning(false);
+    ReleaseSingleInstance();
+    EndProgram();
+}
