@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "motion/camera.h"
+
 struct ObjectState { // one object in one frame: 24 bytes
     float x, y, z;                // position after the frame's move, as the engine reports it
     float angleX, angleY, angleZ; // heading angles, degrees in [0, 360)
@@ -23,9 +25,21 @@ struct DanceState {
 
 extern DanceState Dance;
 
+struct Quaternion { float w, x, y, z; };
+
+// Shared by the two rotation functions: EulerToQuaternion writes currentQuaternion,
+// RotateByQuaternion reads it and writes rotatedVector.
+extern Quaternion currentQuaternion;
+extern Vec3f rotatedVector;
+
+// Brings an angle that left [0, 360) by less than a turn back into it.
 float WrapAngle(float a);
+// Rotation about X by ax, then Y by ay, then Z by az (radians) into currentQuaternion.
 void EulerToQuaternion(float ax, float ay, float az);
+// Rotates the vector by currentQuaternion into rotatedVector.
 void RotateByQuaternion(float vx, float vy, float vz);
+// New turnRateX, turnOffsetY, turnOffsetZ, drawn in that order (end of every rewind).
+void DrawTurnParameters();
 // Sets the dance's start values and clears row 0 of the history (just before the first frame).
 void StartDance();
 // One forward or rewind frame for all objects; fills the camera's look-at sums.
