@@ -1,0 +1,105 @@
+// RenderWorld of the saver's largest swarm at 1024 x 768 under a private Xvfb: the engine's
+// batched path against its one-draw-per-entity reference, and the ratio of the two.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "app/display.h"
+#include "app/run_modes.h"
+#include "motion/camera.h"
+#include "motion/dance.h"
+#include "platform/os.h"
+#include "platform/random.h"
+#include "scene/engine.h"
+#include "scene/scene.h"
+#include "settings/settings.h"
+#include "support/xvfb.h"
+
+namespace {
+
+constexpr int objects = 2048;
+constexpr int width = 1024, height = 768;
+constexpr int spreadFrames = 300; // let the swarm fan out before it is drawn
+
+const char* const batchedName = "RenderWorld/batched";
+const char* const referenceName = "RenderWorld/reference";
+
+// The saver's world with its sky, the swarm a few seconds into its dance.
+bool OpenSaverWorld() {
+    if (StartXvfb(width, height).empty()) return std::fprintf(stderr, "Xvfb did not start\n"), false;
+    if (!InitEngine3D(0, "Zelvaro.so")) return std::fprintf(stderr, "the engine library did not start\n"), false;
+    if (!Engine->OpenHiddenScreen(width, height)) return std::fprintf(stderr, "no screen\n"), false;
+    SetProgramFilePathForTests(std::string(ZELVARO_BIN_DIR) + "/Zelvaro"); // the sky archive lies there
+    Settings = SettingsDefaults;
+    RunMode = RunModeKind::Saver;
+    ObjectTotal = objects;
+    MotionHistoryRowSize = sizeof(ObjectState) * objects;
+    MotionHistory = static_cast<ObjectState*>(std::calloc(size_t(historyRows) * objects, sizeof(ObjectState)));
+    BuildScene();
+    SeedRandom(1);
+    StartDance();
+    StartCamera();
+    for (int frame = 0; frame < spreadFrames; ++frame) {
+        StepDance();
+        StepCamera();
+    }
+    return true;
+}
+
+// One frame drawn to the end: reading a pixel waits for the renderer to finish.
+void Render(benchmark::State& state, int reference) {
+    Engine->SetReferenceRendering(reference);
+    unsigned char pixel[4];
+    for (int warmUp = 0; warmUp < 3; ++warmUp) { // first frames of a path upload and compile
+        Engine->RenderWorld();
+        Engine->ReadPixels(width / 2, height / 2, 1, 1, pixel);
+    }
+    for (auto _ : state) {
+        Engine->RenderWorld();
+        Engine->ReadPixels(width / 2, height / 2, 1, 1, pixel);
+        benchmark::DoNotOptimize(pixel);
+    }
+    state.counters["triangles"] = Engine->Engine3DStatus(ENGINE_STATUS_TRIANGLES);
+    Engine->SetReferenceRendering(0);
+}
+
+// The console report, keeping each benchmark's mean time per iteration for the ratio.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
+                seconds[run.run_name.function_name] = run.real_accumulated_time / double(run.iterations);
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> seconds;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (!OpenSaverWorld()) return 1;
+    benchmark::RegisterBenchmark(batchedName, [](benchmark::State& s) { Render(s, 0); })->Unit(benchmark::kMillisecond)->UseRealTime();
+    benchmark::RegisterBenchmark(referenceName, [](benchmark::State& s) { Render(s, 1); })->Unit(benchmark::kMillisecond)->UseRealTime();
+
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    const auto batched = reporter.seconds.find(batchedName);
+    const auto reference = reporter.seconds.find(referenceName);
+    if (batched != reporter.seconds.end() && reference != reporter.seconds.end())
+        std::printf("RenderWorld, %d objects, %d x %d: batched %.2f ms, reference %.2f ms, batched %.1fx faster\n",
+                    objects, width, height, batched->second * 1e3, reference->second * 1e3,
+                    reference->second / batched->second);
+    benchmark::Shutdown();
+    FreeMotionHistory();
+    ReleaseEngine3D();
+    StopXvfb();
+    return 0;
+}
