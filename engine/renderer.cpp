@@ -1,0 +1,562 @@
+// RenderWorld: the sky, then every entity. All entities share one vertex and one index buffer
+// (rebuilt only when entities are added); their transforms go up once per frame into a texture
+// buffer that the vertex shader reads by entity index, so a frame costs one draw call per
+// material. The reference path draws entity by entity with the same shaders and numbers.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include "engine_calls.h"
+#include "engine_state.h"
+
+namespace zelvaro {
+namespace {
+
+// ---- view ----
+// Left-handed: a camera looking along +Z with +Y up sees +X to its right. Objects of size ~1 some 25 to 40 units away, in a swarm that spreads over ~100 units.
+constexpr float fieldOfViewY = 60.0f; // degrees
+constexpr float nearPlane = 0.1f;
+constexpr float farPlane = 2000.0f;
+constexpr float percent = 0.01f;
+const glm::vec3 worldUp{0.0f, 1.0f, 0.0f};
+const glm::vec3 upWhenLookingUpOrDown{0.0f, 0.0f, 1.0f};
+constexpr float nearlyVertical = 0.9999f;
+
+// ---- light ----
+// Every light shines from above, to the left and from the side where the camera starts.
+const glm::vec3 towardLight = glm::normalize(glm::vec3(-0.4f, 0.7f, -0.6f));
+constexpr float ambientShare = 0.3f; // of the light's colour, so that faces turned away are not black
+
+constexpr int rowsPerTransform = 3; // a 3 x 4 matrix: rotation and position
+constexpr int floatsPerRow = 4;
+constexpr GLuint materialUnit = 0;
+constexpr GLuint transformUnit = 1;
+constexpr uint32_t opaqueWhite = 0xFFFFFFFFu;
+
+struct BatchVertex {
+    Vertex vertex;
+    uint32_t entityIndex; // position of the entity in the batch, indexes the transforms
+};
+
+struct EntityRange {
+    int entity;
+    GLsizei firstIndex, indexCount;
+};
+
+struct DrawGroup {
+    int material;
+    GLsizei firstIndex, indexCount;
+};
+
+struct EntityProgram {
+    GLuint id = 0;
+    GLint viewProjection = -1, entityRows = -1, entityTransforms = -1, materialTexture = -1;
+    GLint lit = -1, lightColour = -1, towardLight = -1, ambientShare = -1;
+};
+
+struct Gpu {
+    bool ready = false;
+    bool failed = false; // shaders did not build: draw nothing rather than retry every frame
+    EntityProgram batched, reference;
+    GLuint skyProgram = 0;
+    GLint skyInverseViewProjection = -1, skyPanorama = -1;
+    GLuint entityVao = 0, vertexBuffer = 0, indexBuffer = 0;
+    GLuint transformBuffer = 0, transformTexture = 0;
+    GLuint emptyVao = 0;
+    GLuint whiteTexture = 0;
+    GLuint nearestSampler = 0, bilinearSampler = 0;
+    bool geometryUploaded = false;
+    std::vector<EntityRange> ranges; // batch order
+    std::vector<DrawGroup> groups;
+    std::vector<float> transforms;   // rowsPerTransform rows per entity, batch order
+};
+Gpu gpu;
+
+// ---- shaders ----
+
+const char* entityVertexShader = R"(
+layout(location = 0) in vec3 position;
+layout(location = 1) in vec3 normal;
+layout(location = 2) in vec2 texcoord;
+layout(location = 3) in vec4 colour;
+layout(location = 4) in uint entityIndex;
+uniform mat4 viewProjection;
+#ifdef REFERENCE
+uniform vec4 entityRows[3];
+#else
+uniform samplerBuffer entityTransforms;
+#endif
+out vec3 worldNormal;
+out vec2 surfaceTexcoord;
+out vec4 surfaceColour;
+void main() {
+#ifdef REFERENCE
+    vec4 row0 = entityRows[0], row1 = entityRows[1], row2 = entityRows[2];
+#else
+    int base = int(entityIndex) * 3;
+    vec4 row0 = texelFetch(entityTransforms, base);
+    vec4 row1 = texelFetch(entityTransforms, base + 1);
+    vec4 row2 = texelFetch(entityTransforms, base + 2);
+#endif
+    vec4 local = vec4(position, 1.0);
+    vec3 placed = vec3(dot(row0, local), dot(row1, local), dot(row2, local));
+    worldNormal = vec3(dot(row0.xyz, normal), dot(row1.xyz, normal), dot(row2.xyz, normal));
+    surfaceTexcoord = texcoord;
+    surfaceColour = colour;
+    gl_Position = viewProjection * vec4(placed, 1.0);
+}
+)";
+
+const char* entityFragmentShader = R"(
+in vec3 worldNormal;
+in vec2 surfaceTexcoord;
+in vec4 surfaceColour;
+uniform sampler2D materialTexture;
+uniform bool lit;
+uniform vec3 lightColour;
+uniform vec3 towardLight;
+uniform float ambientShare;
+out vec4 fragmentColour;
+void main() {
+    vec4 texel = texture(materialTexture, surfaceTexcoord);
+    vec3 lighting = vec3(1.0);
+    if (lit) {
+        float size = length(worldNormal);
+        float facing = size > 0.0 ? max(dot(worldNormal / size, towardLight), 0.0) : 1.0;
+        lighting = lightColour * (ambientShare + (1.0 - ambientShare) * facing);
+    }
+    fragmentColour = vec4(surfaceColour.rgb * texel.rgb * lighting, surfaceColour.a * texel.a);
+}
+)";
+
+// One triangle that covers the viewport; each pixel looks up the panorama by its view direction.
+const char* skyVertexShader = R"(
+out vec2 deviceXY;
+void main() {
+    deviceXY = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);
+    gl_Position = vec4(deviceXY, 1.0, 1.0);
+}
+)";
+
+const char* skyFragmentShader = R"(
+in vec2 deviceXY;
+uniform mat4 inverseViewProjection;
+uniform sampler2D panorama;
+out vec4 fragmentColour;
+const float pi = 3.14159265358979;
+void main() {
+    vec4 far = inverseViewProjection * vec4(deviceXY, 1.0, 1.0);
+    vec3 d = normalize(far.xyz / far.w);
+    // longitude grows as the view turns right, so the picture is not mirrored; the top row is up
+    vec2 uv = vec2(0.5 + atan(d.x, d.z) / (2.0 * pi), acos(clamp(d.y, -1.0, 1.0)) / pi);
+    vec2 ddx = dFdx(uv), ddy = dFdy(uv);
+    ddx.x -= round(ddx.x); // across the seam u jumps by one: keep the mip level of its neighbours
+    ddy.x -= round(ddy.x);
+    fragmentColour = vec4(textureGrad(panorama, uv, ddx, ddy).rgb, 1.0);
+}
+)";
+
+GLuint CompileShader(GLenum kind, const char* defines, const char* source) {
+    const std::string text = std::string("#version 330 core\n") + defines + source;
+    const char* pointer = text.c_str();
+    GLuint shader = glCreateShader(kind);
+    glShaderSource(shader, 1, &pointer, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
+        std::fprintf(stderr, "Zelvaro engine: shader does not compile: %s\n", log);
+    }
+    return shader;
+}
+
+EntityProgram MakeEntityProgram(const char* defines) {
+    EntityProgram p;
+    p.id = CompileProgram(entityVertexShader, entityFragmentShader, defines);
+    if (!p.id) return p;
+    p.viewProjection = glGetUniformLocation(p.id, "viewProjection");
+    p.entityRows = glGetUniformLocation(p.id, "entityRows");
+    p.entityTransforms = glGetUniformLocation(p.id, "entityTransforms");
+    p.materialTexture = glGetUniformLocation(p.id, "materialTexture");
+    p.lit = glGetUniformLocation(p.id, "lit");
+    p.lightColour = glGetUniformLocation(p.id, "lightColour");
+    p.towardLight = glGetUniformLocation(p.id, "towardLight");
+    p.ambientShare = glGetUniformLocation(p.id, "ambientShare");
+    return p;
+}
+
+// ---- GPU objects ----
+
+GLuint MakeSampler(GLint filter) {
+    GLuint sampler = 0;
+    glGenSamplers(1, &sampler);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, filter);
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, filter);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    return sampler;
+}
+
+// A texture of one mip level, so that it is complete under any sampler.
+GLuint MakeSingleLevelTexture() {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
+    return texture;
+}
+
+void SetVertexLayout() {
+    constexpr GLsizei stride = sizeof(BatchVertex);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, position)));
+    glEnableVertexAttribArray(1);
+    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, normal)));
+    glEnableVertexAttribArray(2);
+    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, texcoord)));
+    glEnableVertexAttribArray(3);
+    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offsetof(Vertex, colour)));
+    glEnableVertexAttribArray(4);
+    glVertexAttribIPointer(4, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<void*>(offsetof(BatchVertex, entityIndex)));
+}
+
+bool EnsureGpu() {
+    if (gpu.ready) return true;
+    if (gpu.failed) return false;
+    gpu.batched = MakeEntityProgram("");
+    gpu.reference = MakeEntityProgram("#define REFERENCE\n");
+    gpu.skyProgram = CompileProgram(skyVertexShader, skyFragmentShader, "");
+    if (!gpu.batched.id || !gpu.reference.id || !gpu.skyProgram) {
+        gpu.failed = true;
+        return false;
+    }
+    gpu.skyInverseViewProjection = glGetUniformLocation(gpu.skyProgram, "inverseViewProjection");
+    gpu.skyPanorama = glGetUniformLocation(gpu.skyProgram, "panorama");
+
+    glGenVertexArrays(1, &gpu.entityVao);
+    glGenVertexArrays(1, &gpu.emptyVao);
+    glGenBuffers(1, &gpu.vertexBuffer);
+    glGenBuffers(1, &gpu.indexBuffer);
+    glBindVertexArray(gpu.entityVao);
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, gpu.indexBuffer);
+    SetVertexLayout();
+    glBindVertexArray(0);
+
+    glGenBuffers(1, &gpu.transformBuffer);
+    glGenTextures(1, &gpu.transformTexture);
+    glBindBuffer(GL_TEXTURE_BUFFER, gpu.transformBuffer);
+    glBufferData(GL_TEXTURE_BUFFER, rowsPerTransform * floatsPerRow * sizeof(float), nullptr, GL_STREAM_DRAW);
+    glBindTexture(GL_TEXTURE_BUFFER, gpu.transformTexture);
+    glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, gpu.transformBuffer);
+
+    gpu.whiteTexture = MakeSingleLevelTexture();
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, &opaqueWhite);
+    gpu.nearestSampler = MakeSampler(GL_NEAREST);
+    gpu.bilinearSampler = MakeSampler(GL_LINEAR);
+    gpu.ready = true;
+    return true;
+}
+
+void UploadTexture(Texture& t) {
+    if (!t.gl) {
+        t.gl = MakeSingleLevelTexture();
+        t.dirty = true;
+    }
+    if (!t.dirty) return;
+    glBindTexture(GL_TEXTURE_2D, t.gl);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, t.width, t.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, t.pixels.data());
+    t.dirty = false;
+}
+
+// The panorama keeps its mip levels: a small preview window sees it shrunk several times.
+void UploadSky() {
+    Sky& sky = world.sky;
+    if (!sky.present || (sky.gl && !sky.dirty)) return;
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (sky.width > largest || sky.height > largest) {
+        sky.present = false; // too big for this GL: no sky rather than a broken one
+        return;
+    }
+    if (!sky.gl) glGenTextures(1, &sky.gl);
+    glBindTexture(GL_TEXTURE_2D, sky.gl);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, sky.width, sky.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, sky.rgba.data());
+    glGenerateMipmap(GL_TEXTURE_2D);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    sky.dirty = false;
+}
+
+int MaterialOf(int entity) { return world.entities[entity].material; }
+
+// Lays every entity's geometry into the shared buffers, grouped by material.
+void RebuildGeometry() {
+    gpu.ranges.clear();
+    gpu.groups.clear();
+    std::vector<int> order;
+    for (size_t e = 0; e < world.entities.size(); ++e)
+        if (world.entities[e].exists) order.push_back(static_cast<int>(e));
+    std::stable_sort(order.begin(), order.end(), [](int a, int b) { return MaterialOf(a) < MaterialOf(b); });
+
+    std::vector<BatchVertex> vertices;
+    std::vector<uint32_t> indices;
+    for (size_t i = 0; i < order.size(); ++i) {
+        const Geometry& g = world.entities[order[i]].geometry;
+        const uint32_t base = static_cast<uint32_t>(vertices.size());
+        for (const Vertex& v : g.vertices) vertices.push_back(BatchVertex{v, static_cast<uint32_t>(i)});
+        const GLsizei first = static_cast<GLsizei>(indices.size());
+        for (uint32_t index : g.indices) indices.push_back(base + index);
+        gpu.ranges.push_back({order[i], first, static_cast<GLsizei>(g.indices.size())});
+        const int material = MaterialOf(order[i]);
+        if (gpu.groups.empty() || gpu.groups.back().material != material) gpu.groups.push_back({material, first, 0});
+        gpu.groups.back().indexCount += static_cast<GLsizei>(g.indices.size());
+    }
+    glBindBuffer(GL_ARRAY_BUFFER, gpu.vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, vertices.size() * sizeof(BatchVertex), vertices.data(), GL_STATIC_DRAW);
+    glBindVertexArray(gpu.entityVao);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(uint32_t), indices.data(), GL_STATIC_DRAW);
+    glBindVertexArray(0);
+    gpu.transforms.assign(order.size() * rowsPerTransform * floatsPerRow, 0.0f);
+    world.entitiesChanged = false;
+    gpu.geometryUploaded = true;
+}
+
+void UploadChanges() {
+    for (Texture& t : world.textures)
+        if (t.exists) UploadTexture(t);
+    UploadSky();
+    if (world.entitiesChanged || !gpu.geometryUploaded) RebuildGeometry();
+}
+
+// ---- transforms ----
+
+// Turns about the world X, then Y, then Z axis: the rotation Rz(c) * Ry(b) * Rx(a).
+void WriteTransform(const Entity& e, float* rows) {
+    const glm::vec3 r = glm::radians(e.angles);
+    const float cx = std::cos(r.x), sx = std::sin(r.x);
+    const float cy = std::cos(r.y), sy = std::sin(r.y);
+    const float cz = std::cos(r.z), sz = std::sin(r.z);
+    const float m[rowsPerTransform][floatsPerRow] = {
+        {cz * cy, cz * sy * sx - sz * cx, cz * sy * cx + sz * sx, e.position.x},
+        {sz * cy, sz * sy * sx + cz * cx, sz * sy * cx - cz * sx, e.position.y},
+        {-sy, cy * sx, cy * cx, e.position.z},
+    };
+    std::copy(&m[0][0], &m[0][0] + rowsPerTransform * floatsPerRow, rows);
+}
+
+void FillTransforms() {
+    for (size_t i = 0; i < gpu.ranges.size(); ++i)
+        WriteTransform(world.entities[gpu.ranges[i].entity], &gpu.transforms[i * rowsPerTransform * floatsPerRow]);
+}
+
+void UploadTransforms() {
+    glBindBuffer(GL_TEXTURE_BUFFER, gpu.transformBuffer);
+    glBufferData(GL_TEXTURE_BUFFER, gpu.transforms.size() * sizeof(float), gpu.transforms.data(), GL_STREAM_DRAW);
+}
+
+// ---- cameras ----
+
+struct View {
+    glm::mat4 projection, view;
+};
+
+// The camera's viewport in GL pixels (from the bottom-left).
+glm::ivec4 ViewportOf(const Camera& c) {
+    const float w = static_cast<float>(screen.width), h = static_cast<float>(screen.height);
+    const int left = static_cast<int>(std::lround(c.viewport.x * percent * w));
+    const int top = static_cast<int>(std::lround(c.viewport.y * percent * h));
+    const int width = static_cast<int>(std::lround(c.viewport.z * percent * w));
+    const int height = static_cast<int>(std::lround(c.viewport.w * percent * h));
+    return {left, screen.height - top - height, width, height};
+}
+
+View ViewOf(const Camera& c, const glm::ivec4& viewport) {
+    const float aspect = static_cast<float>(viewport.z) / static_cast<float>(viewport.w);
+    const glm::vec3 up = std::abs(glm::dot(c.forward, worldUp)) > nearlyVertical ? upWhenLookingUpOrDown : worldUp;
+    return {glm::perspectiveLH_NO(glm::radians(fieldOfViewY), aspect, nearPlane, farPlane),
+            glm::lookAtLH(c.position, c.position + c.forward, up)};
+}
+
+// ---- drawing ----
+
+void DrawSky(const View& v) {
+    if (!world.sky.present || !world.sky.gl) return;
+    const glm::mat4 turnOnly = glm::mat4(glm::mat3(v.view)); // the sky is infinitely far: no translation
+    const glm::mat4 inverse = glm::inverse(v.projection * turnOnly);
+    glDisable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    glDisable(GL_BLEND);
+    glUseProgram(gpu.skyProgram);
+    glUniformMatrix4fv(gpu.skyInverseViewProjection, 1, GL_FALSE, glm::value_ptr(inverse));
+    glUniform1i(gpu.skyPanorama, materialUnit);
+    glActiveTexture(GL_TEXTURE0 + materialUnit);
+    glBindSampler(materialUnit, 0);
+    glBindTexture(GL_TEXTURE_2D, world.sky.gl);
+    glBindVertexArray(gpu.emptyVao);
+    glDrawArrays(GL_TRIANGLES, 0, 3);
+}
+
+glm::vec3 TotalLight(bool& lit) {
+    glm::vec3 total(0.0f);
+    lit = false;
+    for (const Light& l : world.lights)
+        if (l.exists) total += l.colour, lit = true;
+    return glm::min(total, glm::vec3(1.0f));
+}
+
+void UseEntityProgram(const EntityProgram& p, const View& v) {
+    bool lit = false;
+    const glm::vec3 light = TotalLight(lit);
+    const glm::mat4 viewProjection = v.projection * v.view;
+    glUseProgram(p.id);
+    glUniformMatrix4fv(p.viewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
+    glUniform1i(p.materialTexture, materialUnit);
+    glUniform1i(p.entityTransforms, transformUnit);
+    glUniform1i(p.lit, lit ? 1 : 0);
+    glUniform3fv(p.lightColour, 1, glm::value_ptr(light));
+    glUniform3fv(p.towardLight, 1, glm::value_ptr(towardLight));
+    glUniform1f(p.ambientShare, ambientShare);
+    glActiveTexture(GL_TEXTURE0 + transformUnit);
+    glBindTexture(GL_TEXTURE_BUFFER, gpu.transformTexture);
+    glBindVertexArray(gpu.entityVao);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+}
+
+bool IsOpaque(int material) {
+    const Material* m = Find(world.materials, material);
+    return !m || m->blending == blendOpaque;
+}
+
+void UseMaterial(int material) {
+    const Material* m = Find(world.materials, material);
+    const Texture* t = m ? Find(world.textures, m->texture) : nullptr;
+    glActiveTexture(GL_TEXTURE0 + materialUnit);
+    glBindTexture(GL_TEXTURE_2D, t && t->gl ? t->gl : gpu.whiteTexture);
+    glBindSampler(materialUnit, m && m->filtering == filterNearest ? gpu.nearestSampler : gpu.bilinearSampler);
+    const int blending = m ? m->blending : blendOpaque;
+    glDepthMask(blending == blendOpaque ? GL_TRUE : GL_FALSE);
+    if (blending == blendOpaque) glDisable(GL_BLEND);
+    else glEnable(GL_BLEND);
+    if (blending == blendAlpha) glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (blending == blendAdd) glBlendFunc(GL_ONE, GL_ONE);
+}
+
+void DrawIndices(GLsizei first, GLsizei count) {
+    glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, reinterpret_cast<void*>(first * sizeof(uint32_t)));
+}
+
+// Opaque materials first, so that blended ones mix with what lies behind them.
+int DrawBatched(const View& v) {
+    UseEntityProgram(gpu.batched, v);
+    GLsizei indices = 0;
+    for (bool opaquePass : {true, false})
+        for (const DrawGroup& g : gpu.groups) {
+            if (IsOpaque(g.material) != opaquePass || g.indexCount == 0) continue;
+            UseMaterial(g.material);
+            DrawIndices(g.firstIndex, g.indexCount);
+            indices += g.indexCount;
+        }
+    return indices / 3;
+}
+
+int DrawOneByOne(const View& v) {
+    UseEntityProgram(gpu.reference, v);
+    GLsizei indices = 0;
+    for (bool opaquePass : {true, false})
+        for (size_t i = 0; i < gpu.ranges.size(); ++i) {
+            const EntityRange& r = gpu.ranges[i];
+            const int material = MaterialOf(r.entity);
+            if (IsOpaque(material) != opaquePass || r.indexCount == 0) continue;
+            UseMaterial(material);
+            glUniform4fv(gpu.reference.entityRows, rowsPerTransform, &gpu.transforms[i * rowsPerTransform * floatsPerRow]);
+            DrawIndices(r.firstIndex, r.indexCount);
+            indices += r.indexCount;
+        }
+    return indices / 3;
+}
+
+void ReleaseTexture(GLuint& name) {
+    if (name) glDeleteTextures(1, &name);
+    name = 0;
+}
+
+} // namespace
+
+GLuint CompileProgram(const char* vertexSource, const char* fragmentSource, const char* defines) {
+    GLuint vertex = CompileShader(GL_VERTEX_SHADER, defines, vertexSource);
+    GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, defines, fragmentSource);
+    GLuint program = glCreateProgram();
+    glAttachShader(program, vertex);
+    glAttachShader(program, fragment);
+    glLinkProgram(program);
+    glDeleteShader(vertex);
+    glDeleteShader(fragment);
+    GLint ok = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (ok) return program;
+    glDeleteProgram(program);
+    return 0;
+}
+
+void ReleaseGpuObjects() {
+    for (Texture& t : world.textures) ReleaseTexture(t.gl);
+    for (Image& i : world.images) ReleaseTexture(i.gl);
+    ReleaseTexture(world.sky.gl);
+    ReleaseImageObjects();
+    if (gpu.ready) {
+        for (GLuint program : {gpu.batched.id, gpu.reference.id, gpu.skyProgram}) glDeleteProgram(program);
+        const GLuint arrays[] = {gpu.entityVao, gpu.emptyVao};
+        glDeleteVertexArrays(2, arrays);
+        const GLuint buffers[] = {gpu.vertexBuffer, gpu.indexBuffer, gpu.transformBuffer};
+        glDeleteBuffers(3, buffers);
+        ReleaseTexture(gpu.transformTexture);
+        ReleaseTexture(gpu.whiteTexture);
+        const GLuint samplers[] = {gpu.nearestSampler, gpu.bilinearSampler};
+        glDeleteSamplers(2, samplers);
+    }
+    gpu = Gpu();
+}
+
+void RenderWorld() {
+    world.trianglesDrawn = 0;
+    if (!screen.context || !EnsureGpu()) return;
+    UploadChanges();
+    screen.drawing2D = false;
+    glBindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
+    glDisable(GL_SCISSOR_TEST);
+    glViewport(0, 0, screen.width, screen.height);
+    glDepthMask(GL_TRUE);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    FillTransforms();
+    if (!world.referenceRendering) UploadTransforms();
+    for (const Camera& c : world.cameras) {
+        if (!c.exists) continue;
+        const glm::ivec4 viewport = ViewportOf(c);
+        if (viewport.z <= 0 || viewport.w <= 0) continue;
+        glViewport(viewport.x, viewport.y, viewport.z, viewport.w);
+        glEnable(GL_SCISSOR_TEST); // each camera starts from clear depth inside its own viewport
+        glScissor(viewport.x, viewport.y, viewport.z, viewport.w);
+        glDepthMask(GL_TRUE);
+        glClear(GL_DEPTH_BUFFER_BIT);
+        const View v = ViewOf(c, viewport);
+        DrawSky(v);
+        world.trianglesDrawn += world.referenceRendering ? DrawOneByOne(v) : DrawBatched(v);
+    }
+    glDisable(GL_SCISSOR_TEST);
+    glBindVertexArray(0);
+}
+
+} // namespace zelvaro
