@@ -87,7 +87,9 @@ TEST(PaletteCell, FirstObjectsShareCell32AndTheRestClimbInOrder) {
             sharing += cell == 32;
             ASSERT_GE(cell, 32);
             ASSERT_LE(cell, 1023);
-            if (i > 0) ASSERT_GE(cell, PaletteCellOf(i - 1, c.n)) << "object " << i;
+            if (i > 0) {
+                ASSERT_GE(cell, PaletteCellOf(i - 1, c.n)) << "object " << i;
+            }
         }
         EXPECT_EQ(sharing, c.sharingFirst);
         EXPECT_EQ(PaletteCellOf(c.n - 1, c.n), c.lastCell);
@@ -148,7 +150,9 @@ TEST_F(Scene, MakesEntitiesOneToNEachFromItsOwnMeshFreedAtOnce) {
     const std::vector<EngineCall>& calls = FakeEngine.calls;
     int entities = 0, meshesHeld = 0;
     for (size_t at = 0; at < calls.size(); ++at) {
-        if (calls[at].name == "CreateMesh") ASSERT_EQ(meshesHeld++, 0) << "one program mesh at a time";
+        if (calls[at].name == "CreateMesh") {
+            ASSERT_EQ(meshesHeld++, 0) << "one program mesh at a time";
+        }
         if (calls[at].name == "FreeMesh") --meshesHeld;
         if (calls[at].name != "CreateEntity") continue;
         ++entities;
