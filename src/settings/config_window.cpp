@@ -4,6 +4,7 @@
 // program's one thread waits for the next window event.
 #include "settings/config_window.h"
 
+#include <stdlib.h>
 #include <strings.h>
 #include <wx/wx.h>
 #include <wx/display.h>
@@ -144,6 +145,9 @@ bool StartToolkit() {
     static int argc = 1;
     static char programName[] = "Zelvaro";
     static char* argv[] = {programName, nullptr};
+    // GTK's overlay scroll bars show only under the pointer; the license panel keeps both
+    // of its bars in view, as scroll bars are everywhere else.
+    setenv("GTK_OVERLAY_SCROLLING", "0", 0);
     wxApp::SetInstance(new wxApp());
     if (!wxEntryStart(argc, argv)) return false; // no display to open a window on
     wxTheApp->SetExitOnFrameDelete(false);
@@ -280,6 +284,7 @@ wxWindow* CreateGadget(const GadgetPlan& plan, const wxImage& banner) {
         return slider;
     }
     case GadgetKind::TextPanel:
+        // GTK shows each bar once the text overflows that way: the French license needs both.
         return new wxTextCtrl(parent, plan.number, wxEmptyString, at, size,
                               wxTE_MULTILINE | wxTE_RICH2 | wxTE_DONTWRAP | wxVSCROLL | wxALWAYS_SHOW_SB);
     case GadgetKind::Button:
@@ -362,6 +367,8 @@ void ToggleLicensePanel() {
         auto* panel = static_cast<wxTextCtrl*>(state.gadgets[LicensePanel]);
         panel->Clear();
         panel->AppendText(ToToolkit(state.licenseText));
+        panel->SetInsertionPoint(0); // the reader starts at the top, not where appending left off
+        panel->ShowPosition(0);
         panel->Show();
         state.gadgets[DonationLink]->Show();
         state.licensePanelOpen = true;
