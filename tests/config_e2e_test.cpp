@@ -33,6 +33,39 @@ constexpr Place okButton{130 + 50, 345 + 15};
 constexpr Place cancelButton{240 + 50, 345 + 15};
 constexpr Place showFpsCheck{110 + 8, 180 + 10};
 constexpr Place licenseButton{335 + 60, 230 + 12};
+constexpr Place siteLinkText{100 + 30, 300 + 8};
+constexpr Place farFromLinks{440, 200};
+
+// The screen as the X server holds it, read through a plain PPM file.
+struct Screen {
+    int width = 0, height = 0;
+    std::string rgb;
+    const unsigned char* At(int x, int y) const {
+        return reinterpret_cast<const unsigned char*>(rgb.data()) + (y * width + x) * 3;
+    }
+};
+
+Screen TakeScreenshot() {
+    std::string file = MakeTempFolder() + "/screen.ppm";
+    RunCommand("import -window root -depth 8 ppm:" + file);
+    std::string bytes = ReadFileBytes(file);
+    Screen screen;
+    int maxValue = 0, consumed = 0;
+    if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &screen.width, &screen.height, &maxValue, &consumed) == 3)
+        screen.rgb = bytes.substr(consumed + 1);
+    return screen;
+}
+
+// Pixels of exactly one colour inside a client-area rectangle of the window.
+int CountColour(const Screen& screen, int left, int top, int width, int height, int r, int g, int b) {
+    int count = 0;
+    for (int y = top; y < top + height; ++y)
+        for (int x = left; x < left + width; ++x) {
+            const unsigned char* p = screen.At(x, y);
+            count += p[0] == r && p[1] == g && p[2] == b;
+        }
+    return count;
+}
 
 class ConfigE2eTest : public ::testing::Test {
 protected:
@@ -144,6 +177,33 @@ TEST_F(ConfigE2eTest, CancelAndCloseBoxLeaveAnExistingFileUntouched) {
         EXPECT_EQ(WaitProcess(pid, 20), 0);
         EXPECT_EQ(ReadFileBytes(IniPath()), file);
     }
+}
+
+TEST_F(ConfigE2eTest, LinkTakesTheHoverColourUnderThePointer) {
+    ASSERT_TRUE(Start());
+    Geometry g = WindowGeometry();
+    auto linkPixels = [&](int r, int gr, int b) {
+        return CountColour(TakeScreenshot(), g.x + 100, g.y + 300, 280, 20, r, gr, b);
+    };
+    Click(farFromLinks);
+    EXPECT_GT(linkPixels(0, 0, 204), 8);
+    EXPECT_EQ(linkPixels(0, 127, 255), 0);
+    RunCommand("xdotool mousemove " + std::to_string(g.x + siteLinkText.x) + " " + std::to_string(g.y + siteLinkText.y));
+    Pause(0.5);
+    EXPECT_GT(linkPixels(0, 127, 255), 8);
+    EXPECT_EQ(linkPixels(0, 0, 204), 0);
+    RunCommand("xdotool mousemove " + std::to_string(g.x + farFromLinks.x) + " " + std::to_string(g.y + farFromLinks.y));
+    Pause(0.5);
+    EXPECT_GT(linkPixels(0, 0, 204), 8);
+    Click(cancelButton);
+    EXPECT_EQ(WaitProcess(pid, 20), 0);
+    EXPECT_FALSE(FileExists(IniPath()));
+}
+
+TEST_F(ConfigE2eTest, WithoutADisplayTheProgramEndsQuietly) {
+    pid = StartProcess({program, "/c"}, {"DISPLAY=", "WAYLAND_DISPLAY="});
+    EXPECT_EQ(WaitProcess(pid, 20), 0);
+    EXPECT_FALSE(FileExists(IniPath()));
 }
 
 TEST_F(ConfigE2eTest, LicenseButtonWidensTheWindowOnScreen) {

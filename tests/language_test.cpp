@@ -163,7 +163,9 @@ TEST_F(LanguageTableTest, DescriptionTemplateHasThreeNumberedSections) {
             EXPECT_EQ(lines[at + 1], std::string(dashes[s], '-'));
             EXPECT_EQ(lines[at + 2].front(), '[');
             EXPECT_EQ(lines[at + 2].back(), ']');
-            if (at > 0) EXPECT_EQ(lines[at - 1], "");
+            if (at > 0) {
+                EXPECT_EQ(lines[at - 1], "");
+            }
         }
         EXPECT_FALSE(lines[3].empty());
         EXPECT_FALSE(lines[4].empty());
@@ -210,8 +212,9 @@ TEST_F(LanguageTableTest, UiTextReadsTheBlockOfTheSettingsLanguage) {
         Settings.Language = c.language;
         SCOPED_TRACE(c.language);
         EXPECT_EQ(UiText(6), c.cancelText);
-        if (c.language < 0 || c.language > 1)
+        if (c.language < 0 || c.language > 1) {
             for (int row = 0; row < languageRows; ++row) EXPECT_EQ(UiText(row), "") << row;
+        }
     }
     Settings.Language = 1;
     EXPECT_EQ(UiText(-1), "");

@@ -313,7 +313,7 @@ void CreateGadgets(const wxImage& banner) {
     state.licenseText = UiText(17);
 }
 
-bool OpenWindow() {
+void OpenWindow() {
     state.window = new wxFrame(nullptr, wxID_ANY, wxString(ProgramTitle) + windowTitleEnd, windowPlace,
                                wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX);
     state.window->SetIcon(wxIcon(zelvaro_icon_xpm));
@@ -327,7 +327,6 @@ bool OpenWindow() {
         state.client->Bind(type, OnGadgetActivity);
     state.client->Bind(wxEVT_HYPERLINK, OnGadgetActivity); // handled here, so the link opens nothing itself
     state.window->Show();
-    return true;
 }
 
 void FillResolutionBox(const std::vector<DisplayMode>& modes) {
