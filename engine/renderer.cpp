@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 
+#include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
@@ -27,9 +28,12 @@ const glm::vec3 upWhenLookingUpOrDown{0.0f, 0.0f, 1.0f};
 constexpr float nearlyVertical = 0.9999f;
 
 // ---- light ----
-// Every light shines from above, to the left and from the side where the camera starts.
+// Every light shines from above, to the left and from the side where the camera starts. A part
+// of it comes back from the opposite side and a part from everywhere, so that the camera, which
+// drifts all around the swarm, never sees flat dark shapes and no face is black.
 const glm::vec3 towardLight = glm::normalize(glm::vec3(-0.4f, 0.7f, -0.6f));
-constexpr float ambientShare = 0.3f; // of the light's colour, so that faces turned away are not black
+constexpr float ambientShare = 0.3f;
+constexpr float backShare = 0.35f;
 
 constexpr int rowsPerTransform = 3; // a 3 x 4 matrix: rotation and position
 constexpr int floatsPerRow = 4;
@@ -55,7 +59,7 @@ struct DrawGroup {
 struct EntityProgram {
     GLuint id = 0;
     GLint viewProjection = -1, entityRows = -1, entityTransforms = -1, materialTexture = -1;
-    GLint lit = -1, lightColour = -1, towardLight = -1, ambientShare = -1;
+    GLint lit = -1, lightColour = -1, towardLight = -1, ambientShare = -1, backShare = -1;
 };
 
 struct Gpu {
@@ -63,7 +67,7 @@ struct Gpu {
     bool failed = false; // shaders did not build: draw nothing rather than retry every frame
     EntityProgram batched, reference;
     GLuint skyProgram = 0;
-    GLint skyInverseViewProjection = -1, skyPanorama = -1;
+    GLint skyInverseViewProjection = -1, skyPanorama = -1, skyTexelsPerRadian = -1;
     GLuint entityVao = 0, vertexBuffer = 0, indexBuffer = 0;
     GLuint transformBuffer = 0, transformTexture = 0;
     GLuint emptyVao = 0;
@@ -120,13 +124,15 @@ uniform bool lit;
 uniform vec3 lightColour;
 uniform vec3 towardLight;
 uniform float ambientShare;
+uniform float backShare;
 out vec4 fragmentColour;
 void main() {
     vec4 texel = texture(materialTexture, surfaceTexcoord);
     vec3 lighting = vec3(1.0);
     if (lit) {
         float size = length(worldNormal);
-        float facing = size > 0.0 ? max(dot(worldNormal / size, towardLight), 0.0) : 1.0;
+        float cosine = size > 0.0 ? dot(worldNormal / size, towardLight) : 1.0;
+        float facing = max(cosine, 0.0) + backShare * max(-cosine, 0.0);
         lighting = lightColour * (ambientShare + (1.0 - ambientShare) * facing);
     }
     fragmentColour = vec4(surfaceColour.rgb * texel.rgb * lighting, surfaceColour.a * texel.a);
@@ -146,6 +152,7 @@ const char* skyFragmentShader = R"(
 in vec2 deviceXY;
 uniform mat4 inverseViewProjection;
 uniform sampler2D panorama;
+uniform float texelsPerRadian;
 out vec4 fragmentColour;
 const float pi = 3.14159265358979;
 void main() {
@@ -153,10 +160,11 @@ void main() {
     vec3 d = normalize(far.xyz / far.w);
     // longitude grows as the view turns right, so the picture is not mirrored; the top row is up
     vec2 uv = vec2(0.5 + atan(d.x, d.z) / (2.0 * pi), acos(clamp(d.y, -1.0, 1.0)) / pi);
-    vec2 ddx = dFdx(uv), ddy = dFdy(uv);
-    ddx.x -= round(ddx.x); // across the seam u jumps by one: keep the mip level of its neighbours
-    ddy.x -= round(ddy.x);
-    fragmentColour = vec4(textureGrad(panorama, uv, ddx, ddy).rgb, 1.0);
+    // The mip level follows the angle one pixel spans, not the texture coordinates: these race
+    // near the poles and jump at the seam, which would smear the stars there.
+    float pixelAngle = max(length(dFdx(d)), length(dFdy(d)));
+    float level = max(log2(max(pixelAngle * texelsPerRadian, 1e-6)), 0.0);
+    fragmentColour = vec4(textureLod(panorama, uv, level).rgb, 1.0);
 }
 )";
 
@@ -188,6 +196,7 @@ EntityProgram MakeEntityProgram(const char* defines) {
     p.lightColour = glGetUniformLocation(p.id, "lightColour");
     p.towardLight = glGetUniformLocation(p.id, "towardLight");
     p.ambientShare = glGetUniformLocation(p.id, "ambientShare");
+    p.backShare = glGetUniformLocation(p.id, "backShare");
     return p;
 }
 
@@ -238,6 +247,7 @@ bool EnsureGpu() {
     }
     gpu.skyInverseViewProjection = glGetUniformLocation(gpu.skyProgram, "inverseViewProjection");
     gpu.skyPanorama = glGetUniformLocation(gpu.skyProgram, "panorama");
+    gpu.skyTexelsPerRadian = glGetUniformLocation(gpu.skyProgram, "texelsPerRadian");
 
     glGenVertexArrays(1, &gpu.entityVao);
     glGenVertexArrays(1, &gpu.emptyVao);
@@ -400,6 +410,7 @@ void DrawSky(const View& v) {
     glUseProgram(gpu.skyProgram);
     glUniformMatrix4fv(gpu.skyInverseViewProjection, 1, GL_FALSE, glm::value_ptr(inverse));
     glUniform1i(gpu.skyPanorama, materialUnit);
+    glUniform1f(gpu.skyTexelsPerRadian, static_cast<float>(world.sky.height) / glm::pi<float>()); // pole to pole
     glActiveTexture(GL_TEXTURE0 + materialUnit);
     glBindSampler(materialUnit, 0);
     glBindTexture(GL_TEXTURE_2D, world.sky.gl);
@@ -427,6 +438,7 @@ void UseEntityProgram(const EntityProgram& p, const View& v) {
     glUniform3fv(p.lightColour, 1, glm::value_ptr(light));
     glUniform3fv(p.towardLight, 1, glm::value_ptr(towardLight));
     glUniform1f(p.ambientShare, ambientShare);
+    glUniform1f(p.backShare, backShare);
     glActiveTexture(GL_TEXTURE0 + transformUnit);
     glBindTexture(GL_TEXTURE_BUFFER, gpu.transformTexture);
     glBindVertexArray(gpu.entityVao);

@@ -147,7 +147,7 @@ const Vec3 bandPole = Normalize({0.32, 0.86, -0.40});
 const Vec3 bandCentre = Normalize(Vec3{-0.55, 0.30, 0.30} - bandPole * Dot({-0.55, 0.30, 0.30}, bandPole));
 const Rgb bandCool{0.50, 0.58, 0.78};
 const Rgb bandWarm{0.95, 0.76, 0.52};
-constexpr double bandBrightness = 0.085;
+constexpr double bandBrightness = 0.11;
 
 // Nebulae: clouds of one hue around a direction, shaped by warped noise.
 struct Nebula {
@@ -167,6 +167,8 @@ const Nebula nebulae[] = {
     {Normalize({0.30, -0.88, 0.35}), 0.55, {0.08, 0.52, 0.44}, 0.20, 2.4, {5.2, 6.6, -12.1}},  // teal drift
 };
 
+constexpr double nebulaBrightness = 1.25;
+
 Rgb CloudsAt(const Noise& noise, Vec3 d) {
     Rgb c = spaceBlack + hazeTint * Clamp01(0.45 + 0.55 * noise.Fractal(d * 1.4 + Vec3{3.1, 7.2, 1.3}, 5));
 
@@ -176,9 +178,9 @@ Rgb CloudsAt(const Noise& noise, Vec3 d) {
     const double bulge = std::exp(-(towardCentre / 0.55) * (towardCentre / 0.55)) * std::exp(-(h / 0.3) * (h / 0.3));
     if (profile + bulge > 0.01) {
         const double structure = std::pow(Clamp01(0.5 + 0.5 * noise.Fractal(d * 3.2 + Vec3{-5.5, 2.2, 9.1}, 7)), 1.5);
-        const double dust = SmoothStep(0.55, 0.88, noise.Ridges(d * 4.6 + Vec3{1.9, -8.3, 4.4}, 6)) *
-                            std::exp(-(h / 0.1) * (h / 0.1));
-        const double glow = (profile * (0.5 + 0.9 * structure) + 1.6 * bulge * (0.6 + 0.6 * structure)) * (1.0 - 0.85 * dust);
+        const double dust = SmoothStep(0.5, 0.9, noise.Ridges(d * 3.3 + Vec3{1.9, -8.3, 4.4}, 6)) *
+                            std::exp(-(h / 0.12) * (h / 0.12));
+        const double glow = (profile * (0.5 + 0.9 * structure) + 1.6 * bulge * (0.6 + 0.6 * structure)) * (1.0 - 0.7 * dust);
         c = c + Mix(bandCool, bandWarm, Clamp01(bulge * 1.4)) * (glow * bandBrightness);
     }
 
@@ -192,7 +194,7 @@ Rgb CloudsAt(const Noise& noise, Vec3 d) {
         const Vec3 q = p + warp * 0.9;
         const double density = std::pow(Clamp01(0.45 + 0.75 * noise.Fractal(q, 6)), 2.2);
         const double filaments = std::pow(noise.Ridges(q * 1.8, 5), 5.0) * 0.7;
-        const double amount = falloff * (density + filaments) * n.strength;
+        const double amount = falloff * (density + filaments) * n.strength * nebulaBrightness;
         const Rgb core = Mix(n.colour, Rgb{1.0, 0.86, 0.92}, Clamp01(density * density * 0.35));
         c = c + core * amount;
     }
