@@ -139,25 +139,27 @@ void main() {
 }
 )";
 
-// One triangle that covers the viewport; each pixel looks up the panorama by its view direction.
+// One triangle that covers the viewport. Its corners carry their points on the far plane, which
+// vary linearly across the screen; each pixel looks up the panorama by that view direction.
 const char* skyVertexShader = R"(
-out vec2 deviceXY;
+uniform mat4 inverseViewProjection;
+out vec3 farPoint;
 void main() {
-    deviceXY = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);
+    vec2 deviceXY = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);
+    vec4 far = inverseViewProjection * vec4(deviceXY, 1.0, 1.0);
+    farPoint = far.xyz / far.w;
     gl_Position = vec4(deviceXY, 1.0, 1.0);
 }
 )";
 
 const char* skyFragmentShader = R"(
-in vec2 deviceXY;
-uniform mat4 inverseViewProjection;
+in vec3 farPoint;
 uniform sampler2D panorama;
 uniform float texelsPerRadian;
 out vec4 fragmentColour;
 const float pi = 3.14159265358979;
 void main() {
-    vec4 far = inverseViewProjection * vec4(deviceXY, 1.0, 1.0);
-    vec3 d = normalize(far.xyz / far.w);
+    vec3 d = normalize(farPoint);
     // longitude grows as the view turns right, so the picture is not mirrored; the top row is up
     vec2 uv = vec2(0.5 + atan(d.x, d.z) / (2.0 * pi), acos(clamp(d.y, -1.0, 1.0)) / pi);
     // The mip level follows the angle one pixel spans, not the texture coordinates: these race

@@ -19,6 +19,7 @@ constexpr float colourScale = 1.0f / 255.0f;
 constexpr float minimumAim = 1e-6f; // a look-at point this close to the camera gives no direction
 constexpr int firstEngineMesh = 1;  // numbers the engine picks start here, so 0 never means "made"
 constexpr int modeAbsolute = 0;
+constexpr int largestTextureSide = 1 << 13;
 
 // A handle is the number plus one, so that 0 means "no such object".
 intptr_t HandleOf(int number) { return static_cast<intptr_t>(number) + 1; }
@@ -33,15 +34,13 @@ Vertex* CurrentVertex() {
     return mesh && !mesh->geometry.vertices.empty() ? &mesh->geometry.vertices.back() : nullptr;
 }
 
-// Copies the geometry, dropping any triangle that names a vertex that does not exist.
-void CopyValidGeometry(const Geometry& from, Geometry& to) {
-    to.vertices = from.vertices;
-    to.indices.clear();
-    to.indices.reserve(from.indices.size());
-    const uint32_t count = static_cast<uint32_t>(from.vertices.size());
-    for (size_t i = 0; i + 2 < from.indices.size(); i += 3) {
-        const uint32_t* t = &from.indices[i];
-        if (t[0] < count && t[1] < count && t[2] < count) to.indices.insert(to.indices.end(), t, t + 3);
+// The triangles of from whose three corners all exist.
+void KeepValidTriangles(const std::vector<uint32_t>& from, size_t vertexCount, std::vector<uint32_t>& to) {
+    to.clear();
+    to.reserve(from.size());
+    for (size_t i = 0; i + 2 < from.size(); i += 3) {
+        const uint32_t* t = &from[i];
+        if (t[0] < vertexCount && t[1] < vertexCount && t[2] < vertexCount) to.insert(to.end(), t, t + 3);
     }
 }
 
@@ -57,7 +56,9 @@ void ResetWorld() { world = World(); }
 // ---- textures ----
 
 int CreateTexture(int texture, int width, int height) {
-    if (width <= 0 || height <= 0 || width > maxObjectNumber / height || !Reach(world.textures, texture)) return 0;
+    if (width <= 0 || height <= 0 || width > largestTextureSide || height > largestTextureSide ||
+        !Reach(world.textures, texture))
+        return 0;
     Texture& t = world.textures[texture];
     const GLuint gl = t.gl; // a texture made again reuses its GL name
     t = Texture();
@@ -159,9 +160,9 @@ int FinishMesh(int) {
     Mesh* mesh = Find(world.meshes, world.buildingMesh);
     world.buildingMesh = -1;
     if (!mesh) return 0;
-    Geometry checked;
-    CopyValidGeometry(mesh->geometry, checked);
-    mesh->geometry.indices.swap(checked.indices);
+    std::vector<uint32_t> checked;
+    KeepValidTriangles(mesh->geometry.indices, mesh->geometry.vertices.size(), checked);
+    mesh->geometry.indices.swap(checked);
     return 1;
 }
 
@@ -188,7 +189,8 @@ int CreateEntity(int entity, intptr_t meshId, intptr_t materialId) {
     e.position = glm::vec3(0.0f);
     e.angles = glm::vec3(0.0f);
     e.material = Find(world.materials, NumberOf(materialId)) ? NumberOf(materialId) : -1;
-    CopyValidGeometry(mesh->geometry, e.geometry);
+    e.geometry.vertices = mesh->geometry.vertices;
+    KeepValidTriangles(mesh->geometry.indices, mesh->geometry.vertices.size(), e.geometry.indices);
     world.entitiesChanged = true;
     return 1;
 }

@@ -3,7 +3,8 @@
  * operations for one API version; a host built for another version gets NULL and must
  * treat the library as missing. Objects are addressed by small caller-chosen numbers
  * (texture 0, camera 0, entities 1..N); meshes and images get theirs from the engine.
- * Coordinates are floats, angles degrees, colours 24-bit RGB with red in the low byte. */
+ * Coordinates are floats, angles degrees, colours 24-bit RGB with red in the low byte.
+ * The world is left-handed: a camera looking along +Z with +Y up sees +X to its right. */
 #ifndef ZELVARO_ENGINE_H
 #define ZELVARO_ENGINE_H
 
@@ -61,7 +62,9 @@ typedef struct ZelvaroEngine {
     void (*UnlockTexture)(int texture); /* hands the pixels back; uploaded at the next render */
     intptr_t (*TextureID)(int texture);
     int (*CreateMaterial)(int material, intptr_t textureId);
+    /* 0: nearest texel, no mipmaps (flat palette cells stay flat); 1 (the default): bilinear */
     void (*MaterialFilteringMode)(int material, int mode);
+    /* 1 (the default): opaque; 2: mixed by the texture's alpha; 3: added */
     void (*MaterialBlendingMode)(int material, int mode);
     intptr_t (*MaterialID)(int material);
 
@@ -80,9 +83,10 @@ typedef struct ZelvaroEngine {
     /* ---- entities (plain CPU state; never touch OpenGL) ---- */
     int (*CreateEntity)(int entity, intptr_t meshId, intptr_t materialId);
     void (*MoveEntity)(int entity, float dx, float dy, float dz);          /* relative, world axes */
-    void (*MoveEntity2)(int entity, float x, float y, float z, int mode);  /* mode 0: absolute */
-    void (*RotateEntity)(int entity, float a, float b, float c);          /* sets the orientation */
-    void (*RotateEntity2)(int entity, float a, float b, float c, int mode);
+    void (*MoveEntity2)(int entity, float x, float y, float z, int mode);  /* mode 0: absolute, 1: relative */
+    /* Sets the orientation: a degrees about the world X axis, then b about Y, then c about Z. */
+    void (*RotateEntity)(int entity, float a, float b, float c);
+    void (*RotateEntity2)(int entity, float a, float b, float c, int mode); /* mode 0: set, 1: add */
     float (*EntityX)(int entity);
     float (*EntityY)(int entity);
     float (*EntityZ)(int entity);
@@ -90,16 +94,20 @@ typedef struct ZelvaroEngine {
     /* ---- camera and light ---- */
     int (*CreateCamera)(int camera, float x, float y, float width, float height); /* per cent */
     void (*MoveCamera)(int camera, float dx, float dy, float dz);
-    void (*MoveCamera2)(int camera, float x, float y, float z, int mode);
+    void (*MoveCamera2)(int camera, float x, float y, float z, int mode);  /* mode 0: absolute, 1: relative */
     float (*CameraX)(int camera);
     float (*CameraY)(int camera);
     float (*CameraZ)(int camera);
     void (*CameraLookAt)(int camera, float x, float y, float z); /* world Y axis up */
+    /* A directional light of that colour from above, left and the camera's start side, with
+     * some of it from everywhere so that no face is black. */
     int (*CreateLight)(int light, int colour);
 
     /* ---- sky ---- */
     int (*Add3DArchive)(const char* path, int kind); /* kind 1: zip; its files load by bare name */
-    int (*SkyBox)(const char* imageName);            /* PNG from a registered archive */
+    /* An equirectangular PNG panorama (full width one turn, height pole to pole) from a
+     * registered archive; 0 when missing or unreadable, and the sky is then black. */
+    int (*SkyBox)(const char* imageName);
 
     /* ---- frame ---- */
     void (*RenderWorld)(void);

@@ -282,7 +282,7 @@ TEST(EngineTable, IsGivenOnlyForItsOwnVersion) {
 
 // ---- entity and camera state, without a screen ----
 
-enum class Step { Relative, Absolute, Rotate, Aim };
+enum class Step { Relative, Absolute, RelativeMode1, Rotate, Aim };
 struct Move {
     Step step;
     float x, y, z;
@@ -300,6 +300,7 @@ const PlaceCase placeCases[] = {
     {"the camera's start", {{Step::Relative, 0, 0, -40}}, 0, 0, -40},
     {"absolute after relative", {{Step::Relative, 1, 1, 1}, {Step::Absolute, 4, 5, 6}}, 4, 5, 6},
     {"relative after absolute", {{Step::Absolute, 4, 5, 6}, {Step::Relative, 1, 1, 1}}, 5, 6, 7},
+    {"mode 1 moves relatively", {{Step::Absolute, 4, 5, 6}, {Step::RelativeMode1, 1, -1, 0.5f}}, 5, 4, 6.5f},
     {"the last absolute wins", {{Step::Absolute, 4, 5, 6}, {Step::Absolute, -7, 0.25f, 9}}, -7, 0.25f, 9},
     {"turning does not move", {{Step::Absolute, 2, 3, 4}, {Step::Rotate, 30, 60, 90}, {Step::Aim, 9, 9, 9}}, 2, 3, 4},
 };
@@ -316,6 +317,9 @@ TEST(EngineState, MovesPlaceEntitiesAndCamerasWithoutAScreen) {
             case Step::Relative: Engine->MoveEntity(number, m.x, m.y, m.z), Engine->MoveCamera(number, m.x, m.y, m.z); break;
             case Step::Absolute:
                 Engine->MoveEntity2(number, m.x, m.y, m.z, 0), Engine->MoveCamera2(number, m.x, m.y, m.z, 0);
+                break;
+            case Step::RelativeMode1:
+                Engine->MoveEntity2(number, m.x, m.y, m.z, 1), Engine->MoveCamera2(number, m.x, m.y, m.z, 1);
                 break;
             case Step::Rotate: Engine->RotateEntity(number, m.x, m.y, m.z), Engine->RotateEntity2(number, m.x, m.y, m.z, 0); break;
             case Step::Aim: Engine->CameraLookAt(number, m.x, m.y, m.z); break;
@@ -537,6 +541,18 @@ TEST_F(EngineScreen, StatusCountsTheTrianglesOfTheLastRender) {
             Engine->RenderWorld();
             EXPECT_EQ(Engine->Engine3DStatus(ENGINE_STATUS_TRIANGLES), static_cast<float>(total));
         }
+}
+
+TEST_F(EngineScreen, FaceNamingAMissingVertexIsDropped) {
+    const int mesh = Engine->CreateMesh(-1);
+    for (int i = 0; i < 3; ++i) Engine->MeshVertexPosition(static_cast<float>(i), static_cast<float>(i * i), 0);
+    Engine->MeshFace(0, 1, 2);
+    Engine->MeshFace(0, 1, 3);
+    Engine->MeshFace(2, 1, -1);
+    Engine->FinishMesh(1);
+    ASSERT_TRUE(AddEntity(1, mesh));
+    Engine->RenderWorld();
+    EXPECT_EQ(Engine->Engine3DStatus(ENGINE_STATUS_TRIANGLES), 1.0f);
 }
 
 TEST_F(EngineScreen, FreedMeshLeavesItsEntityDrawn) {
