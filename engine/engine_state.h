@@ -88,9 +88,9 @@ struct Image {
 
 struct Sky {
     bool present = false;
+    std::string name; // of the picture in the archives, to read it again for a new screen
     int width = 0, height = 0;
-    std::vector<uint8_t> rgba;
-    bool dirty = false; // a new picture waits for upload
+    std::vector<uint8_t> rgba; // only until it is uploaded
     GLuint gl = 0;
 };
 
@@ -143,7 +143,6 @@ void ResetWorld();        // back to an empty world (GL objects must be released
 void ReleaseGpuObjects(); // deletes every GL object while the context is still current
 GLuint CompileProgram(const char* vertexSource, const char* fragmentSource, const char* defines);
 void ReleaseImageObjects(); // the 2D drawing's own GL objects
-bool DecodePng(const std::vector<uint8_t>& file, int& width, int& height, std::vector<uint8_t>& rgba);
-bool ReadArchiveFile(const std::string& name, std::vector<uint8_t>& bytes);
+bool LoadSkyPicture(Sky& sky); // reads and decodes sky.name into sky.rgba
 
 } // namespace zelvaro

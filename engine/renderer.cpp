@@ -18,7 +18,8 @@ namespace zelvaro {
 namespace {
 
 // ---- view ----
-// Left-handed: a camera looking along +Z with +Y up sees +X to its right. Objects of size ~1 some 25 to 40 units away, in a swarm that spreads over ~100 units.
+// Left-handed: a camera looking along +Z with +Y up sees +X to its right. The frustum holds
+// objects of size ~1 some 25 to 40 units away in a swarm that spreads over ~100 units.
 constexpr float fieldOfViewY = 60.0f; // degrees
 constexpr float nearPlane = 0.1f;
 constexpr float farPlane = 2000.0f;
@@ -40,6 +41,7 @@ constexpr int floatsPerRow = 4;
 constexpr GLuint materialUnit = 0;
 constexpr GLuint transformUnit = 1;
 constexpr uint32_t opaqueWhite = 0xFFFFFFFFu;
+constexpr int shaderLogSize = 1024;
 
 struct BatchVertex {
     Vertex vertex;
@@ -179,7 +181,7 @@ GLuint CompileShader(GLenum kind, const char* defines, const char* source) {
     GLint ok = GL_FALSE;
     glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
     if (!ok) {
-        char log[1024] = {};
+        char log[shaderLogSize] = {};
         glGetShaderInfoLog(shader, sizeof log, nullptr, log);
         std::fprintf(stderr, "Zelvaro engine: shader does not compile: %s\n", log);
     }
@@ -223,18 +225,22 @@ GLuint MakeSingleLevelTexture() {
     return texture;
 }
 
+// The attribute locations of the entity vertex shader.
+enum VertexAttribute : GLuint { positionAttribute, normalAttribute, texcoordAttribute, colourAttribute, entityAttribute };
+
+void SetAttribute(GLuint attribute, GLint components, GLenum type, GLboolean normalized, size_t offset) {
+    glEnableVertexAttribArray(attribute);
+    glVertexAttribPointer(attribute, components, type, normalized, sizeof(BatchVertex), reinterpret_cast<void*>(offset));
+}
+
 void SetVertexLayout() {
-    constexpr GLsizei stride = sizeof(BatchVertex);
-    glEnableVertexAttribArray(0);
-    glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, position)));
-    glEnableVertexAttribArray(1);
-    glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, normal)));
-    glEnableVertexAttribArray(2);
-    glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride, reinterpret_cast<void*>(offsetof(Vertex, texcoord)));
-    glEnableVertexAttribArray(3);
-    glVertexAttribPointer(3, 4, GL_UNSIGNED_BYTE, GL_TRUE, stride, reinterpret_cast<void*>(offsetof(Vertex, colour)));
-    glEnableVertexAttribArray(4);
-    glVertexAttribIPointer(4, 1, GL_UNSIGNED_INT, stride, reinterpret_cast<void*>(offsetof(BatchVertex, entityIndex)));
+    SetAttribute(positionAttribute, 3, GL_FLOAT, GL_FALSE, offsetof(Vertex, position));
+    SetAttribute(normalAttribute, 3, GL_FLOAT, GL_FALSE, offsetof(Vertex, normal));
+    SetAttribute(texcoordAttribute, 2, GL_FLOAT, GL_FALSE, offsetof(Vertex, texcoord));
+    SetAttribute(colourAttribute, 4, GL_UNSIGNED_BYTE, GL_TRUE, offsetof(Vertex, colour));
+    glEnableVertexAttribArray(entityAttribute); // an integer, read as it is
+    glVertexAttribIPointer(entityAttribute, 1, GL_UNSIGNED_INT, sizeof(BatchVertex),
+                           reinterpret_cast<void*>(offsetof(BatchVertex, entityIndex)));
 }
 
 bool EnsureGpu() {
@@ -289,16 +295,18 @@ void UploadTexture(Texture& t) {
 }
 
 // The panorama keeps its mip levels: a small preview window sees it shrunk several times.
+// Its pixels are dropped once on the GPU; a later screen reads the picture again.
 void UploadSky() {
     Sky& sky = world.sky;
-    if (!sky.present || (sky.gl && !sky.dirty)) return;
+    if (!sky.present || sky.gl) return;
     GLint largest = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    if (sky.width > largest || sky.height > largest) {
-        sky.present = false; // too big for this GL: no sky rather than a broken one
+    if ((sky.rgba.empty() && !LoadSkyPicture(sky)) || sky.width > largest || sky.height > largest) {
+        sky.present = false; // unreadable now, or too big for this GL: no sky rather than a broken one
+        sky.rgba = {};
         return;
     }
-    if (!sky.gl) glGenTextures(1, &sky.gl);
+    glGenTextures(1, &sky.gl);
     glBindTexture(GL_TEXTURE_2D, sky.gl);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, sky.width, sky.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, sky.rgba.data());
@@ -307,7 +315,7 @@ void UploadSky() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    sky.dirty = false;
+    sky.rgba = {};
 }
 
 int MaterialOf(int entity) { return world.entities[entity].material; }

@@ -88,6 +88,8 @@ void QuietWarning(png_structp, png_const_charp) {}
 
 } // namespace
 
+namespace {
+
 bool DecodePng(const std::vector<uint8_t>& file, int& width, int& height, std::vector<uint8_t>& rgba) {
     if (file.size() < pngSignatureSize || png_sig_cmp(file.data(), 0, pngSignatureSize) != 0) return false;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning);
@@ -119,6 +121,13 @@ bool ReadArchiveFile(const std::string& name, std::vector<uint8_t>& bytes) {
     return false;
 }
 
+} // namespace
+
+bool LoadSkyPicture(Sky& sky) {
+    std::vector<uint8_t> file;
+    return ReadArchiveFile(sky.name, file) && DecodePng(file, sky.width, sky.height, sky.rgba);
+}
+
 int Add3DArchive(const char* path, int kind) {
     if (!path || kind != archiveZip) return 0;
     zip_t* archive = zip_open(path, ZIP_RDONLY, nullptr);
@@ -131,14 +140,12 @@ int Add3DArchive(const char* path, int kind) {
 // An equirectangular panorama: the full width is one turn around, the height pole to pole.
 int SkyBox(const char* imageName) {
     Sky& sky = world.sky;
-    sky.present = false;
-    sky.rgba.clear();
-    std::vector<uint8_t> file;
-    if (!imageName || !ReadArchiveFile(imageName, file)) return 0;
-    if (!DecodePng(file, sky.width, sky.height, sky.rgba)) return 0;
-    sky.present = true;
-    sky.dirty = true;
-    return 1;
+    if (sky.gl && screen.context) glDeleteTextures(1, &sky.gl); // the next render uploads the new one
+    sky = Sky();
+    sky.name = imageName ? imageName : "";
+    sky.present = LoadSkyPicture(sky);
+    if (!sky.present) sky.rgba = {};
+    return sky.present ? 1 : 0;
 }
 
 } // namespace zelvaro

@@ -661,6 +661,31 @@ TEST_F(EngineScreen, FailedSkyBoxRemovesTheFormerSky) {
     EXPECT_EQ(Render().Count(black), screenWidth * screenHeight);
 }
 
+TEST_F(EngineScreen, SkyFollowsTheLastSkyBoxAndTheWorldOutlivesTheScreen) {
+    const std::string folder = MakeTempFolder();
+    const Rgb dusk{70, 20, 110};
+    Picture flat{8, 4, {}};
+    for (int i = 0; i < flat.width * flat.height; ++i) flat.rgb.insert(flat.rgb.end(), {70, 20, 110});
+    ASSERT_TRUE(WritePng(folder + "/flat.png", flat));
+    const std::string archive =
+        MakeArchive(folder, {{"space2.png", QuarteredPng(folder)}, {"dusk.png", ReadFileBytes(folder + "/flat.png")}});
+    ASSERT_TRUE(Engine->Add3DArchive(archive.c_str(), 1));
+    ASSERT_TRUE(Engine->SkyBox("space2.png"));
+    EXPECT_EQ(Render().Count(black), 0);
+    ASSERT_TRUE(Engine->SkyBox("dusk.png"));
+    EXPECT_EQ(Render().Count(dusk), screenWidth * screenHeight) << "the new picture replaces the old";
+    // a new screen has new GL objects: the sky, the textures and the entities come back
+    MakePaletteMaterial({{{4, 4}, {250, 250, 0}}});
+    ASSERT_TRUE(AddEntity(1, CellSquare(4, 4), Engine->MaterialID(0)));
+    const Frame before = Render();
+    Engine->CloseScreen();
+    ASSERT_TRUE(Engine->OpenHiddenScreen(screenWidth, screenHeight));
+    const Frame after = Render();
+    EXPECT_EQ(after.At(centreX, centreY), (Rgb{250, 250, 0}));
+    EXPECT_EQ(after.At(2, 2), dusk);
+    EXPECT_EQ(DifferingPixels(before, after), 0);
+}
+
 // ---- the batched and the reference path ----
 
 TEST_F(EngineScreen, ReferencePathDrawsTheSamePicture) {
