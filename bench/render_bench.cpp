@@ -72,9 +72,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
 public:
     RatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
+        // Single runs when they are shown; otherwise the mean of the repetitions, which holds
+        // one repetition's mean time for its count of iterations.
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.iterations <= 0) continue;
+            if (run.run_type == Run::RT_Iteration)
                 totals[run.run_name.function_name].Add(run.real_accumulated_time, run.cpu_accumulated_time, run.iterations);
+            else if (run.aggregate_name == "mean")
+                means[run.run_name.function_name].Add(run.real_accumulated_time, run.cpu_accumulated_time, run.iterations);
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     struct Total {
@@ -83,7 +89,12 @@ public:
         double MeanMs() const { return seconds / iterations * 1e3; }
         double MeanCpuMs() const { return cpuSeconds / iterations * 1e3; }
     };
-    std::map<std::string, Total> totals; // over all repetitions
+    std::map<std::string, Total> totals, means;
+    const Total* Find(const std::string& name) const {
+        for (const auto* m : {&totals, &means})
+            if (auto found = m->find(name); found != m->end()) return &found->second;
+        return nullptr;
+    }
 };
 
 } // namespace
@@ -97,17 +108,17 @@ int main(int argc, char** argv) {
 
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto batched = reporter.totals.find(batchedName);
-    const auto reference = reporter.totals.find(referenceName);
-    if (batched != reporter.totals.end() && reference != reporter.totals.end()) {
-        const auto& b = batched->second;
-        const auto& r = reference->second;
+    const RatioReporter::Total* batched = reporter.Find(batchedName);
+    const RatioReporter::Total* reference = reporter.Find(referenceName);
+    if (batched && reference) {
+        const auto& b = *batched;
+        const auto& r = *reference;
         std::printf("RenderWorld, %d objects, %d x %d: batched %.2f ms, reference %.2f ms per frame, "
                     "reference / batched = %.2f\n",
                     objects, width, height, b.MeanMs(), r.MeanMs(), r.MeanMs() / b.MeanMs());
         // The renderer's own threads rasterise; the calling thread's time is the submission.
-        std::printf("  on the calling thread: batched %.2f ms, reference %.2f ms, reference / batched = %.2f\n", b.MeanCpuMs(),
-                    r.MeanCpuMs(), r.MeanCpuMs() / b.MeanCpuMs());
+        std::printf("  on the calling thread: batched %.2f ms, reference %.2f ms, reference / batched = %.2f\n",
+                    b.MeanCpuMs(), r.MeanCpuMs(), r.MeanCpuMs() / b.MeanCpuMs());
     }
     benchmark::Shutdown();
     FreeMotionHistory();
