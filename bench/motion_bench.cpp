@@ -16,7 +16,7 @@
 namespace {
 
 constexpr int forwardFrames = 2098; // a forward phase, slow-down included
-constexpr int lastForwardFrameIndex = forwardFrames + 1;
+constexpr int rewindStartIndex = forwardFrames + 1; // frameIndex when a phase has stopped
 
 // A freshly started engine with no world in it; false when the library cannot be loaded.
 bool RestartEngine() {
@@ -70,7 +70,7 @@ void DanceRewind(benchmark::State& state) {
         if (!Dance.rewinding) { // replay the same phase again
             state.PauseTiming();
             Dance.rewinding = true;
-            Dance.frameIndex = lastForwardFrameIndex;
+            Dance.frameIndex = rewindStartIndex;
             state.ResumeTiming();
         }
     }
