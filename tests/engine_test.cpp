@@ -686,6 +686,31 @@ TEST_F(EngineScreen, SkyFollowsTheLastSkyBoxAndTheWorldOutlivesTheScreen) {
     EXPECT_EQ(DifferingPixels(before, after), 0);
 }
 
+TEST_F(EngineScreen, BuiltSkyArchiveGivesADarkStarrySky) {
+    constexpr int width = 640, height = 480; // big enough that stars are not shrunk away
+    ASSERT_TRUE(Engine->OpenHiddenScreen(width, height));
+    ASSERT_TRUE(Engine->Add3DArchive(ZELVARO_BIN_DIR "/Zelvaro_Sky.zip", 1));
+    ASSERT_TRUE(Engine->SkyBox("space2.png"));
+    const float looks[][3] = {{0, 0, 1}, {1, 0.3f, 0}, {0, -1, 0.2f}, {-0.5f, 0.8f, -0.3f}};
+    for (const auto& look : looks) {
+        SCOPED_TRACE(::testing::Message() << "looking along " << look[0] << ", " << look[1] << ", " << look[2]);
+        Engine->CameraLookAt(0, look[0], look[1], look[2] - cameraDistance);
+        const Frame f = Render();
+        long total = 0;
+        int stars = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                total += Brightness(f.At(x, y));
+                stars += Brightness(f.At(x, y)) > 3 * 160;
+            }
+        const double mean = static_cast<double>(total) / (width * height * 3);
+        EXPECT_GT(mean, 1.0) << "not a black sky";
+        EXPECT_LT(mean, 40.0) << "a dark background that keeps the swarm in front";
+        EXPECT_GE(stars, 20) << "bright stars in every direction";
+        EXPECT_LT(stars, width * height / 100) << "stars are points";
+    }
+}
+
 // ---- the batched and the reference path ----
 
 TEST_F(EngineScreen, ReferencePathDrawsTheSamePicture) {
