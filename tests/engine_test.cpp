@@ -21,7 +21,6 @@
 #include <ostream>
 #include <string>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "scene/engine.h"
@@ -45,7 +44,6 @@ constexpr int cellSide = paletteSide / cellsPerSide;
 struct Rgb {
     int r = 0, g = 0, b = 0;
     bool operator==(const Rgb&) const = default;
-    bool operator<(const Rgb& o) const { return std::tie(r, g, b) < std::tie(o.r, o.g, o.b); }
 };
 void PrintTo(const Rgb& c, std::ostream* os) { *os << "(" << c.r << ", " << c.g << ", " << c.b << ")"; }
 constexpr Rgb black{0, 0, 0};
