@@ -1,6 +1,7 @@
 // The preview inside a host window: a child of the host's size that ends, with exit code 0,
 // on the close request or when the host disappears, and never on input.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "support/process.h"
 #include "support/temp_folder.h"
@@ -70,6 +71,13 @@ TEST_F(Preview, EndsWhenTheHostWindowIsDestroyed) {
     ASSERT_EQ(WaitForChild(pid), "1 152x112");
     WriteLine(host, "destroy");
     EXPECT_EQ(ReadLine(host, 5), "destroyed");
+    EXPECT_EQ(WaitProcess(pid, 10), 0);
+}
+
+TEST_F(Preview, EndsWithCodeZeroWhenTheSystemAsksItToEnd) {
+    pid_t pid = StartProcess({program, "/p", hostId});
+    ASSERT_EQ(WaitForChild(pid), "1 152x112");
+    kill(pid, SIGTERM);
     EXPECT_EQ(WaitProcess(pid, 10), 0);
 }
 

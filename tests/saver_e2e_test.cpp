@@ -1,25 +1,16 @@
 // The built saver under its own Xvfb: it draws until input, ends on the inputs that count,
 // lets a second copy end silently, and reports a missing engine in a message box.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include "support/process.h"
 #include "support/temp_folder.h"
+#include "support/windows.h"
 #include "support/xvfb.h"
 
 namespace {
 
 std::string Xdotool(const std::string& args) { return RunCommand("xdotool " + args + " 2>/dev/null"); }
-
-// The first visible window of a process, waiting for it to appear; "" if none came.
-std::string WaitForWindow(pid_t pid, double seconds) {
-    for (double waited = 0; waited < seconds; waited += 0.1) {
-        std::string ids = Xdotool("search --onlyvisible --pid " + std::to_string(pid));
-        if (!ids.empty()) return ids.substr(0, ids.find('\n'));
-        if (!ProcessRunning(pid)) return "";
-        Pause(0.1);
-    }
-    return "";
-}
 
 class Saver : public ::testing::Test {
 protected:
@@ -32,8 +23,7 @@ protected:
     }
     pid_t StartSaver(const std::string& mode = "/s") {
         pid_t pid = StartProcess({program, mode});
-        window = WaitForWindow(pid, 20);
-        Pause(1.0); // a few frames drawn, the first exit test passed
+        window = WaitForSaverWindow(pid, 60);
         return pid;
     }
     std::string folder, program, window;
@@ -94,6 +84,13 @@ TEST_F(Saver, WheelAndMiddleButtonAloneDoNotEndIt) {
     EXPECT_EQ(WaitProcess(pid, 10), 0);
 }
 
+TEST_F(Saver, EndsWithCodeZeroWhenTheSystemAsksItToEnd) {
+    pid_t pid = StartSaver();
+    ASSERT_NE(window, "");
+    kill(pid, SIGTERM);
+    EXPECT_EQ(WaitProcess(pid, 10), 0);
+}
+
 TEST_F(Saver, SecondCopyEndsSilentlyWhileTheFirstRuns) {
     pid_t first = StartSaver();
     ASSERT_NE(window, "");
@@ -104,7 +101,7 @@ TEST_F(Saver, SecondCopyEndsSilentlyWhileTheFirstRuns) {
         EXPECT_EQ(WaitProcess(second, 15), 0);
         EXPECT_TRUE(ProcessRunning(first));
     }
-    EXPECT_EQ(Xdotool("search --name '^Error$'"), ""); // no message on the way
+    EXPECT_EQ(FindWindowTitled("Error"), ""); // no message on the way
     Xdotool("key space");
     EXPECT_EQ(WaitProcess(first, 10), 0);
 }
@@ -114,13 +111,12 @@ TEST_F(Saver, MissingEngineShowsItsMessageAndEndsWithCodeZero) {
     std::string lone = InstallProgramCopy(bare, /*withEngine=*/false);
     pid_t pid = StartProcess({lone, "/s"});
     std::string box;
-    for (int i = 0; i < 100 && box.empty(); ++i) {
-        box = Xdotool("search --onlyvisible --name '^Error$'");
+    for (int i = 0; i < 300 && box.empty(); ++i) {
+        box = FindWindowTitled("Error");
         Pause(0.1);
     }
     ASSERT_NE(box, "") << "no message box titled Error";
     EXPECT_TRUE(ProcessRunning(pid)); // it waits for the user
-    box = box.substr(0, box.find('\n'));
     Xdotool("windowfocus --sync " + box);
     Xdotool("key --window " + box + " Return");
     EXPECT_EQ(WaitProcess(pid, 10), 0);

@@ -138,6 +138,10 @@ intptr_t PreviewWindowCallback(uint64_t, unsigned message, uintptr_t, intptr_t) 
 
 void DispatchPreviewEvents() {
     DiscardInputEvents();
+    if (QuitRequested()) {
+        FreeMotionHistory();
+        EndProgram();
+    }
     for (;;) {
         switch (NextPreviewMessage()) {
         case PreviewMessage::NoMessage: return;

@@ -13,6 +13,7 @@
 int ExitRequested() {
     if (RunMode == RunModeKind::Preview) return 0; // only the close request ends the preview
     bool keyDown = AnyKeyDown();
+    if (QuitRequested()) return 1;
     int dx = 0, dy = 0;
     bool left = false, right = false;
     ReadMouse(dx, dy, left, right);

@@ -4,15 +4,30 @@
 
 #include <SDL.h>
 
+#include "platform/focus.h"
 #include "scene/engine.h"
 
 namespace {
 bool inputStarted = false;
 bool screenHadFocus = false;
+// Presses seen in the queue since the last reading: a tap shorter than a frame still counts.
+bool keyPressed = false;
+bool leftPressed = false;
+bool rightPressed = false;
+bool quitRequested = false; // the system asked the process to end (SIGTERM, SIGINT)
 
 void PumpInput() {
     SDL_PumpEvents();
-    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    SDL_Event events[64];
+    int count;
+    while ((count = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0) {
+        for (int i = 0; i < count; ++i) {
+            if (events[i].type == SDL_QUIT) quitRequested = true;
+            if (events[i].type == SDL_KEYDOWN) keyPressed = true;
+            if (events[i].type == SDL_MOUSEBUTTONDOWN && events[i].button.button == SDL_BUTTON_LEFT) leftPressed = true;
+            if (events[i].type == SDL_MOUSEBUTTONDOWN && events[i].button.button == SDL_BUTTON_RIGHT) rightPressed = true;
+        }
+    }
 }
 } // namespace
 
@@ -28,21 +43,30 @@ void StopInput() {
 }
 
 void PrimeInput() {
+    // Keys and buttons pressed on the new window count; its own appearance is no motion.
     PumpInput();
-    SDL_GetRelativeMouseState(nullptr, nullptr); // the window's own appearance is no motion
+    SDL_GetRelativeMouseState(nullptr, nullptr);
     // The saver's window takes the keyboard, so that another window taking it ends the saver.
-    if (SDL_Window* screen = static_cast<SDL_Window*>(Engine->ScreenWindow())) {
-        SDL_RaiseWindow(screen);
-        SDL_SetWindowInputFocus(screen);
-    }
+    SDL_Window* screen = static_cast<SDL_Window*>(Engine->ScreenWindow());
+    RequestKeyboardFocus(screen);
+    screenHadFocus = WindowHasKeyboardFocus(screen);
 }
 
-void DiscardInputEvents() { PumpInput(); }
+void DiscardInputEvents() {
+    PumpInput();
+    keyPressed = leftPressed = rightPressed = false;
+}
+
+bool QuitRequested() { return quitRequested; }
 
 bool AnyKeyDown() {
     PumpInput();
     int count = 0;
     const Uint8* keys = SDL_GetKeyboardState(&count);
+    if (keyPressed) {
+        keyPressed = false;
+        return true;
+    }
     if (!keys) return false; // no reading: no key counts as down
     for (int k = 0; k < count; ++k)
         if (keys[k]) return true;
@@ -51,13 +75,16 @@ bool AnyKeyDown() {
 
 void ReadMouse(int& dx, int& dy, bool& left, bool& right) {
     Uint32 buttons = SDL_GetRelativeMouseState(&dx, &dy);
-    left = (buttons & SDL_BUTTON_LMASK) != 0;
-    right = (buttons & SDL_BUTTON_RMASK) != 0;
+    left = leftPressed || (buttons & SDL_BUTTON_LMASK) != 0;
+    right = rightPressed || (buttons & SDL_BUTTON_RMASK) != 0;
+    leftPressed = rightPressed = false;
 }
 
 bool ScreenLostFocus() {
     SDL_Window* screen = static_cast<SDL_Window*>(Engine->ScreenWindow());
-    SDL_Window* focus = SDL_GetKeyboardFocus();
-    if (focus == screen) screenHadFocus = true;
-    return screenHadFocus && focus != screen;
+    bool hasFocus = WindowHasKeyboardFocus(screen);
+    if (hasFocus) screenHadFocus = true;
+    // The window may not be shown yet when it first asks for the keyboard: ask until it has it.
+    if (!screenHadFocus) RequestKeyboardFocus(screen);
+    return screenHadFocus && !hasFocus;
 }

@@ -9,7 +9,8 @@ void PrimeInput();   // first readings when the display opens, so its creation i
 bool AnyKeyDown();   // pumps pending events first
 void DiscardInputEvents(); // the preview reads no input: its events are dropped
 void ReadMouse(int& dx, int& dy, bool& left, bool& right); // motion since the last reading
-bool ScreenLostFocus(); // the screen had the keyboard focus and another window took it
+bool ScreenLostFocus();
+bool QuitRequested();   // the system asked the process to end: a saver must not linger // the screen had the keyboard focus and another window took it
 
 // ---- 2D drawing on an engine texture ----
 bool StartDrawingOnTexture(int texture); // borrows the texture's pixels
