@@ -10,6 +10,7 @@
 #include <string>
 
 #include "support/process.h"
+#include "support/screenshot.h"
 #include "support/temp_folder.h"
 #include "support/xvfb.h"
 
@@ -36,28 +37,11 @@ constexpr Place licenseButton{335 + 60, 230 + 12};
 constexpr Place siteLinkText{100 + 30, 300 + 8};
 constexpr Place farFromLinks{440, 200};
 
-// The screen as the X server holds it, read through a plain PPM file.
-struct Screen {
-    int width = 0, height = 0;
-    std::string rgb;
-    const unsigned char* At(int x, int y) const {
-        return reinterpret_cast<const unsigned char*>(rgb.data()) + (y * width + x) * 3;
-    }
-};
-
-Screen TakeScreenshot() {
-    std::string file = MakeTempFolder() + "/screen.ppm";
-    RunCommand("import -window root -depth 8 ppm:" + file);
-    std::string bytes = ReadFileBytes(file);
-    Screen screen;
-    int maxValue = 0, consumed = 0;
-    if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &screen.width, &screen.height, &maxValue, &consumed) == 3)
-        screen.rgb = bytes.substr(consumed + 1);
-    return screen;
-}
+// The screen as the X server holds it.
+Picture TakeScreenshot() { return Screenshot(MakeTempFolder() + "/screen.png"); }
 
 // Pixels of exactly one colour inside a client-area rectangle of the window.
-int CountColour(const Screen& screen, int left, int top, int width, int height, int r, int g, int b) {
+int CountColour(const Picture& screen, int left, int top, int width, int height, int r, int g, int b) {
     int count = 0;
     for (int y = top; y < top + height; ++y)
         for (int x = left; x < left + width; ++x) {

@@ -17,6 +17,7 @@
 #include "settings/language.h"
 #include "settings/settings.h"
 #include "support/process.h"
+#include "support/screenshot.h"
 #include "support/temp_folder.h"
 #include "support/xvfb.h"
 
@@ -607,25 +608,8 @@ TEST(Banner, GeneratorReproducesTheKeptPicture) {
     EXPECT_EQ(kept, std::string(reinterpret_cast<const char*>(BannerFile[0].bytes), BannerFile[0].size));
 }
 
-// The screen as the X server holds it, read through a plain PPM file.
-struct Screen {
-    int width = 0, height = 0;
-    std::string rgb;
-    const unsigned char* At(int x, int y) const {
-        return reinterpret_cast<const unsigned char*>(rgb.data()) + (y * width + x) * 3;
-    }
-};
-
-Screen TakeScreenshot() {
-    std::string file = MakeTempFolder() + "/screen.ppm";
-    RunCommand("import -window root -depth 8 ppm:" + file);
-    std::string bytes = ReadFileBytes(file);
-    Screen screen;
-    int maxValue = 0, consumed = 0;
-    if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &screen.width, &screen.height, &maxValue, &consumed) == 3)
-        screen.rgb = bytes.substr(consumed + 1);
-    return screen;
-}
+// The screen as the X server holds it.
+Picture TakeScreenshot() { return Screenshot(MakeTempFolder() + "/screen.png"); }
 
 TEST_F(ConfigWindowTest, BannerGadgetShowsThePictureInsideItsSunkenFrame) {
     Open();
@@ -633,8 +617,8 @@ TEST_F(ConfigWindowTest, BannerGadgetShowsThePictureInsideItsSunkenFrame) {
         DispatchPendingToolkitEvents();
         Pause(0.02);
     }
-    Screen screen = TakeScreenshot();
-    ASSERT_EQ(screen.rgb.size(), 1024u * 768u * 3u);
+    Picture screen = TakeScreenshot();
+    ASSERT_EQ(screen.rgba.size(), 1024u * 768u * 4u);
     wxPoint gadget = GadgetWindow(BannerImage)->GetScreenPosition();
     const unsigned char* bmp = BannerFile[0].bytes + 54;
     int matching = 0;
