@@ -81,6 +81,17 @@ TEST_F(Preview, EndsWithCodeZeroWhenTheSystemAsksItToEnd) {
     EXPECT_EQ(WaitProcess(pid, 10), 0);
 }
 
+TEST_F(Preview, ASaverStartedWhileItRunsEndsSilently) {
+    pid_t pid = StartProcess({program, "/p", hostId});
+    ASSERT_EQ(WaitForChild(pid), "1 152x112");
+    pid_t saver = StartProcess({program, "/s"});
+    EXPECT_EQ(WaitProcess(saver, 15), 0);
+    EXPECT_TRUE(ProcessRunning(pid));
+    WriteLine(host, "close");
+    EXPECT_EQ(ReadLine(host, 5), "sent 1");
+    EXPECT_EQ(WaitProcess(pid, 10), 0);
+}
+
 TEST_F(Preview, NoHostWindowEndsAtOnce) {
     for (const char* handle : {"0", "", "12345", "abc"}) {
         SCOPED_TRACE(handle);
