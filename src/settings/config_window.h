@@ -60,7 +60,8 @@ struct ResolutionEntry {
     std::string sortKey; // "08000600" for 800 x 600
 };
 
-// The offered resolutions: 32-bit modes at least 600 wide, one per size, ordered by sortKey.
+// The offered resolutions: 32-bit modes at least 600 pixels both ways (so 640 x 480 is too
+// small), one per size, ordered by sortKey.
 std::vector<ResolutionEntry> BuildResolutionList(const std::vector<DisplayMode>& modes);
 // "800 x 600"
 std::string ResolutionText(const ResolutionEntry& entry);
