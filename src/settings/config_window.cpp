@@ -5,7 +5,6 @@
 #include "settings/config_window.h"
 
 #include <stdlib.h>
-#include <strings.h>
 #include <wx/wx.h>
 #include <wx/display.h>
 #include <wx/evtloop.h>
@@ -347,7 +346,7 @@ void SetGadgetText(int gadget, const std::string& text) {
 void ShowSettingsInGadgets() {
     int resolution = wxNOT_FOUND;
     for (size_t i = 0; i < state.ResolutionList.size() && resolution == wxNOT_FOUND; ++i)
-        if (strcasecmp(ResolutionText(state.ResolutionList[i]).c_str(), Settings.Resolution.c_str()) == 0)
+        if (SameTextIgnoringCase(ResolutionText(state.ResolutionList[i]), Settings.Resolution))
             resolution = static_cast<int>(i);
     SetGadgetState(ResolutionBox, resolution);
     SetGadgetState(ShowFpsCheck, Settings.showFPS != 0);

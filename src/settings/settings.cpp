@@ -2,7 +2,6 @@
 #include "settings/settings.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -28,9 +27,6 @@ std::string TrimTrailingBlanks(std::string text) {
     return text;
 }
 
-bool SameKey(const std::string& a, const char* b) {
-    return a.size() == std::strlen(b) && strncasecmp(a.c_str(), b, a.size()) == 0;
-}
 
 // Lines end at CR or LF; a run of them is one break, so empty lines vanish.
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -75,7 +71,7 @@ std::vector<KeyLine> SearchedKeyLines(const std::string& text) {
 
 const KeyLine* FindKey(const std::vector<KeyLine>& lines, const char* key) {
     for (const KeyLine& line : lines)
-        if (SameKey(line.key, key)) return &line;
+        if (SameTextIgnoringCase(line.key, key)) return &line;
     return nullptr;
 }
 
@@ -112,6 +108,14 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
 }
 
 } // namespace
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
 
 std::string SettingsFilePath() { return ProgramFolder() + ProgramBaseName + ".ini"; }
 

@@ -20,6 +20,8 @@ std::string SettingsFilePath();
 void LoadSettings();
 // Writes the whole file anew; on failure shows "Can't save preferences !" and returns.
 void SaveSettings();
+// ASCII comparison without regard to letter case (keys, resolution entries).
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 // The exact bytes SaveSettings writes for a record.
 std::string SettingsFileText(const SettingsRecord& s);
 // Reads settings file bytes into a record, key by key, defaults for what is missing.
