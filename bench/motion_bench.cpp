@@ -24,12 +24,7 @@ bool RestartEngine() {
     return InitEngine3D(0, "Zelvaro.so") != 0;
 }
 
-void SizeSwarm(int n) {
-    FreeMotionHistory();
-    ObjectTotal = n;
-    MotionHistoryRowSize = sizeof(ObjectState) * size_t(n);
-    MotionHistory = static_cast<ObjectState*>(std::calloc(size_t(historyRows) * n, sizeof(ObjectState)));
-}
+void SizeSwarm(int n) { AllocateMotionHistory(n); }
 
 // The world as the first frame finds it: n objects, camera, light (no sky: no screen here).
 bool OpenWorld(int n) {

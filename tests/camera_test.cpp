@@ -35,9 +35,7 @@ class Drift : public ::testing::Test {
 protected:
     void Start(int n) {
         UseFakeEngine();
-        ObjectTotal = n;
-        MotionHistoryRowSize = sizeof(ObjectState) * n;
-        MotionHistory = static_cast<ObjectState*>(std::calloc(size_t(historyRows) * n, sizeof(ObjectState)));
+        ASSERT_TRUE(AllocateMotionHistory(n));
         for (int i = 1; i <= n; ++i) FakeEngine.entities[i] = FakePlace{};
         FakeEngine.cameras[0] = FakePlace{0, 0, -40};
         StartDance();

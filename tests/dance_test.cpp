@@ -67,9 +67,7 @@ class Swarm : public ::testing::Test {
 protected:
     void Start(int n) {
         UseFakeEngine();
-        ObjectTotal = n;
-        MotionHistoryRowSize = sizeof(ObjectState) * n;
-        MotionHistory = static_cast<ObjectState*>(std::calloc(size_t(historyRows) * n, sizeof(ObjectState)));
+        ASSERT_TRUE(AllocateMotionHistory(n));
         // Stale data in row 0 must not survive the start.
         std::memset(MotionHistory, 0x5A, MotionHistoryRowSize);
         for (int i = 1; i <= n; ++i) FakeEngine.entities[i] = FakePlace{StartPoint(i).x, StartPoint(i).y, StartPoint(i).z};

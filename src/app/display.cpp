@@ -29,12 +29,6 @@ bool displayOpen = false;
     EndProgram();
 }
 
-bool AllocateMotionHistory() {
-    MotionHistoryRowSize = sizeof(ObjectState) * static_cast<size_t>(ObjectTotal);
-    MotionHistory = static_cast<ObjectState*>(std::calloc(historyRows, MotionHistoryRowSize));
-    return MotionHistory != nullptr;
-}
-
 bool OpenFullScreen() {
     int32_t width = 0, height = 0;
     ParseResolution(Settings.Resolution, width, height);
@@ -109,8 +103,7 @@ void StartSaverOrPreview() {
     if (!AcquireSingleInstance(ProgramTitle)) EndProgram(); // a second copy ends silently
     if (RunMode == RunModeKind::Saver) SetScreenSaverRunning(true);
     LoadSettings();
-    ObjectTotal = ObjectTotalFor(Settings.ObjectCount);
-    if (!AllocateMotionHistory()) FailStart("Not enough memory for the motion history");
+    if (!AllocateMotionHistory(ObjectTotalFor(Settings.ObjectCount))) FailStart("Not enough memory for the motion history");
 
     if (RunMode == RunModeKind::Saver) {
         if (!OpenFullScreen()) FailStart("Can't find DirectX 9.0 or above");
@@ -157,6 +150,14 @@ void CloseDisplay() {
     if (displayOpen) Engine->CloseScreen();
     displayOpen = false;
     ClosePreviewWindow();
+}
+
+bool AllocateMotionHistory(int32_t objectTotal) {
+    FreeMotionHistory();
+    ObjectTotal = objectTotal;
+    MotionHistoryRowSize = sizeof(ObjectState) * static_cast<size_t>(objectTotal);
+    MotionHistory = static_cast<ObjectState*>(std::calloc(historyRows, MotionHistoryRowSize));
+    return MotionHistory != nullptr;
 }
 
 void FreeMotionHistory() {

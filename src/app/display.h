@@ -30,5 +30,7 @@ intptr_t PreviewWindowCallback(uint64_t window, unsigned message, uintptr_t wPar
 void DispatchPreviewEvents();
 // Closes the display if open (EndProgram).
 void CloseDisplay();
+// Sets ObjectTotal and obtains its zero-filled history of historyRows rows; false if it cannot.
+bool AllocateMotionHistory(int32_t objectTotal);
 // Frees the motion history (end of the run, preview close).
 void FreeMotionHistory();
