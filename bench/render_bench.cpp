@@ -8,15 +8,15 @@
 #include <map>
 #include <string>
 
-#include "app/display.h"
-#include "app/run_modes.h"
+#include "core/motion_history.h"
+#include "core/run_mode.h"
+#include "core/settings_record.h"
 #include "motion/camera.h"
 #include "motion/dance.h"
 #include "platform/os.h"
 #include "platform/random.h"
 #include "scene/engine.h"
 #include "scene/scene.h"
-#include "settings/settings.h"
 #include "support/xvfb.h"
 
 namespace {

@@ -6,11 +6,11 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/display.h"
+#include "core/engine_table.h"
+#include "core/motion_history.h"
 #include "motion/camera.h"
 #include "motion/dance.h"
 #include "platform/random.h"
-#include "scene/engine.h"
 #include "support/fake_engine.h"
 
 namespace {

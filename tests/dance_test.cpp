@@ -10,11 +10,11 @@
 #include <set>
 #include <vector>
 
-#include "app/display.h"
+#include "core/engine_table.h"
+#include "core/motion_history.h"
 #include "motion/camera.h"
 #include "motion/dance.h"
 #include "platform/random.h"
-#include "scene/engine.h"
 #include "support/fake_engine.h"
 
 // Counts heap allocations while `countingAllocations` is on (a frame must make none).

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/display.h"
-#include "motion/dance.h"
+#include "core/motion_history.h"
 
 namespace {
 

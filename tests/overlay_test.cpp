@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "app/display.h"
-#include "app/run_modes.h"
+#include "core/run_mode.h"
+#include "core/screen_size.h"
+#include "core/settings_record.h"
 #include "data/embedded.h"
 #include "motion/overlay.h"
 #include "platform/screen.h"
-#include "settings/settings.h"
 #include "support/fake_engine.h"
 
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "app/display.h"
-#include "app/run_modes.h"
+#include "core/motion_history.h"
+#include "core/run_mode.h"
+#include "core/settings_record.h"
 #include "platform/os.h"
 #include "scene/scene.h"
-#include "settings/settings.h"
 #include "support/fake_engine.h"
 
 namespace {

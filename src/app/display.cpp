@@ -3,11 +3,12 @@
 #include "app/display.h"
 
 #include <cctype>
-#include <cmath>
-#include <cstdlib>
 
 #include "app/frame_loop.h"
 #include "app/run_modes.h"
+#include "core/engine_table.h"
+#include "core/run_mode.h"
+#include "core/settings_record.h"
 #include "motion/camera.h"
 #include "motion/dance.h"
 #include "motion/overlay.h"
@@ -52,12 +53,6 @@ void OpenPreview() {
 
 } // namespace
 
-int32_t ObjectTotal = 0;
-ObjectState* MotionHistory = nullptr;
-size_t MotionHistoryRowSize = 0;
-int32_t ScreenWidth = 0;
-int32_t ScreenHeight = 0;
-
 int64_t ReadIntegerText(const std::string& text) {
     size_t at = 0;
     while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
@@ -87,13 +82,6 @@ void ParseResolution(const std::string& resolution, int32_t& width, int32_t& hei
     };
     width = static_cast<int32_t>(ReadIntegerText(trim(first)));
     height = static_cast<int32_t>(ReadIntegerText(trim(second)));
-}
-
-int32_t ObjectTotalFor(int32_t objectCount) {
-    // Only a hand-edited file goes past 0..4; beyond that the history could not be held.
-    if (objectCount < 0) objectCount = 0;
-    if (objectCount > 4) objectCount = 4;
-    return static_cast<int32_t>(std::lround(std::pow(2.0f, static_cast<float>(objectCount + 7))));
 }
 
 void StartSaverOrPreview() {
@@ -150,17 +138,4 @@ void CloseDisplay() {
     if (displayOpen) Engine->CloseScreen();
     displayOpen = false;
     ClosePreviewWindow();
-}
-
-bool AllocateMotionHistory(int32_t objectTotal) {
-    FreeMotionHistory();
-    ObjectTotal = objectTotal;
-    MotionHistoryRowSize = sizeof(ObjectState) * static_cast<size_t>(objectTotal);
-    MotionHistory = static_cast<ObjectState*>(std::calloc(historyRows, MotionHistoryRowSize));
-    return MotionHistory != nullptr;
-}
-
-void FreeMotionHistory() {
-    std::free(MotionHistory);
-    MotionHistory = nullptr;
 }

@@ -3,11 +3,6 @@
 
 #include <cctype>
 
-RunModeKind RunMode = RunModeKind::Configure;
-std::string HostHandleText;
-const char* const ProgramTitle = "Zelvaro";
-const char* const ProgramBaseName = "Zelvaro";
-
 namespace {
 
 std::string RemoveAll(std::string text, const std::string& what) {

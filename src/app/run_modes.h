@@ -3,12 +3,8 @@
 #include <string>
 #include <vector>
 
-enum class RunModeKind { Configure, Saver, Preview };
-
-extern RunModeKind RunMode;
-extern std::string HostHandleText;     // Preview: the host window handle as written
-extern const char* const ProgramTitle;    // names the single-instance lock, starts the window title
-extern const char* const ProgramBaseName; // base of the engine library and settings file names
+#include "core/end_program.h"
+#include "core/run_mode.h"
 
 struct CommandLine {
     std::string modeLetter;     // "" or one character, upper case when a letter
@@ -26,7 +22,5 @@ Dispatch DispatchFor(const std::string& modeLetter);
 // argv[1..] joined with single spaces, as the system hands a command line over.
 std::string JoinArguments(int argc, char** argv);
 
-// Releases whatever has been started, in a fixed order, and exits with code 0.
-[[noreturn]] void EndProgram();
 // The process entry proper: start-up, command line, dispatch. Never returns.
 [[noreturn]] void RunProgram(int argc, char** argv);

@@ -4,9 +4,9 @@
 
 #include <cmath>
 
-#include "app/display.h"
+#include "core/engine_table.h"
+#include "core/motion_history.h"
 #include "platform/random.h"
-#include "scene/engine.h"
 
 CameraDriftState CameraDrift{};
 Vec3f lookAt{};

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/display.h"
+#include "core/engine_table.h"
+#include "core/motion_history.h"
 #include "platform/random.h"
-#include "scene/engine.h"
 
 DanceState Dance{};
 Quaternion currentQuaternion{1, 0, 0, 0};

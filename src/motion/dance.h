@@ -3,13 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "core/motion_history.h"
 #include "motion/camera.h"
-
-struct ObjectState { // one object in one frame: 24 bytes
-    float x, y, z;                // position after the frame's move, as the engine reports it
-    float angleX, angleY, angleZ; // heading angles, degrees in [0, 360)
-};
-static_assert(sizeof(ObjectState) == 24, "the history's record is six floats");
 
 struct DanceState {
     int32_t speed;       // -100..100

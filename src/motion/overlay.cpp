@@ -7,12 +7,12 @@
 #include <cmath>
 #include <limits>
 
-#include "app/display.h"
-#include "app/run_modes.h"
+#include "core/engine_table.h"
+#include "core/run_mode.h"
+#include "core/screen_size.h"
+#include "core/settings_record.h"
 #include "data/embedded.h"
 #include "platform/screen.h"
-#include "scene/engine.h"
-#include "settings/settings.h"
 
 int GlyphTable[256] = {};
 OverlayState Overlay{};

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "scene/engine.h"
+#include "core/engine_table.h"
 
 namespace {
 int drawingTexture = -1;

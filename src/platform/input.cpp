@@ -4,8 +4,8 @@
 
 #include <SDL.h>
 
+#include "core/engine_table.h"
 #include "platform/focus.h"
-#include "scene/engine.h"
 
 namespace {
 bool inputStarted = false;

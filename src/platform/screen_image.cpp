@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/engine_table.h"
 #include "platform/screen.h"
-#include "scene/engine.h"
 
 namespace {
 

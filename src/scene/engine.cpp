@@ -3,8 +3,6 @@
 
 #include "platform/os.h"
 
-const ZelvaroEngine* Engine = nullptr;
-
 namespace {
 void* engineLibrary = nullptr;
 }

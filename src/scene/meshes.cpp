@@ -5,8 +5,8 @@
 
 #include <cstring>
 
+#include "core/engine_table.h"
 #include "data/embedded.h"
-#include "scene/engine.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cmath>
 
+#include "core/engine_table.h"
 #include "platform/screen.h"
-#include "scene/engine.h"
 
 namespace {
 

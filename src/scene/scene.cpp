@@ -7,13 +7,13 @@
 #include <cmath>
 #include <string>
 
-#include "app/display.h"
-#include "app/run_modes.h"
+#include "core/engine_table.h"
+#include "core/motion_history.h"
+#include "core/run_mode.h"
+#include "core/settings_record.h"
 #include "platform/os.h"
-#include "scene/engine.h"
 #include "scene/meshes.h"
 #include "scene/palette.h"
-#include "settings/settings.h"
 
 namespace {
 

@@ -2,9 +2,10 @@
 // RunConfigurationWindow is the whole of it; the steps below are apart so that tests can open
 // the window, poke its gadgets and feed it events in-process without the process ending.
 #pragma once
-#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "settings/resolution_list.h"
 
 class wxFrame;
 class wxWindow;
@@ -44,28 +45,6 @@ struct ConfigurationEvent {
     int gadget = 0;
 };
 
-// ---- display modes and the resolution list ----
-
-struct DisplayMode {
-    int width = 0;
-    int height = 0;
-    int bitsPerPixel = 0;
-    int refreshRate = 0;
-};
-
-struct ResolutionEntry {
-    int32_t width = 0;
-    int32_t height = 0;
-    uint8_t depth = 0;   // always 32 in the list
-    std::string sortKey; // "08000600" for 800 x 600
-};
-
-// The offered resolutions: 32-bit modes at least 600 pixels both ways (so 640 x 480 is too
-// small), one per size, ordered by sortKey.
-std::vector<ResolutionEntry> BuildResolutionList(const std::vector<DisplayMode>& modes);
-// "800 x 600"
-std::string ResolutionText(const ResolutionEntry& entry);
-
 // ---- the window's steps ----
 
 // Loads the settings, opens the window with its gadgets and sets them from Settings. False when
@@ -98,8 +77,6 @@ std::string GadgetToolTip(int gadget);
 
 // ---- stand-ins for tests ----
 
-// Replaces the display's own modes (nullptr restores them).
-void SetDisplayModesForTests(const std::vector<DisplayMode>* modes);
 using WebAddressOpener = void (*)(const std::string& address);
 // Replaces the browser launch (nullptr restores it).
 void SetWebAddressOpenerForTests(WebAddressOpener opener);

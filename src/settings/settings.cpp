@@ -7,11 +7,8 @@
 #include <sstream>
 #include <vector>
 
-#include "app/run_modes.h"
+#include "core/run_mode.h"
 #include "platform/os.h"
-
-SettingsRecord Settings;
-const SettingsRecord SettingsDefaults{"1024 x 768", 2, 2, 0, 0, 1};
 
 namespace {
 

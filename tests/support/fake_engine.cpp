@@ -1,6 +1,6 @@
 #include "fake_engine.h"
 
-#include "scene/engine.h"
+#include "core/engine_table.h"
 
 FakeEngineState FakeEngine;
 

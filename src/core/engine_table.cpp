@@ -1,0 +1,3 @@
+#include "core/engine_table.h"
+
+const ZelvaroEngine* Engine = nullptr;
