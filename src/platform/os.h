@@ -25,9 +25,9 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 // True if the file exists and this process may not write it.
 bool FileIsReadOnly(const std::string& path);
 
-// Shared libraries, found by bare file name from the program's own folder first.
+// Shared libraries. The path is a full path or a bare file name for the system's search.
 extern const char* const LibrarySuffix; // ".so" or ".dll"
-void* LoadSharedLibrary(const std::string& fileName);
+void* LoadSharedLibrary(const std::string& path);
 void* SharedLibrarySymbol(void* library, const char* name);
 void UnloadSharedLibrary(void* library);
 

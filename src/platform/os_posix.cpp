@@ -99,8 +99,7 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
 
 const char* const LibrarySuffix = ".so";
 
-// The executable's run path ($ORIGIN) makes a bare name resolve beside the program.
-void* LoadSharedLibrary(const std::string& fileName) { return dlopen(fileName.c_str(), RTLD_NOW | RTLD_LOCAL); }
+void* LoadSharedLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
 void* SharedLibrarySymbol(void* library, const char* name) { return dlsym(library, name); }
 void UnloadSharedLibrary(void* library) {
     if (library) dlclose(library);
