@@ -1,6 +1,6 @@
-// The built saver starts with the engine library beside it whatever its environment holds: a
-// foreign engine library on the library search path, a preloaded library that wraps the loader.
-// A second copy still ends silently.
+// The built saver starts with the files beside it whatever its environment holds: a foreign
+// engine library on the library search path, a preloaded library that wraps the loader, a
+// session runtime folder it cannot use. A second copy still ends silently.
 #include <gtest/gtest.h>
 
 #include "support/process.h"
@@ -31,6 +31,8 @@ TEST_F(StartEnvironment, SaverUsesTheEngineBesideItAndKeepsOneCopy) {
     } cases[] = {
         {"a foreign Zelvaro.so on the library search path", {"LD_LIBRARY_PATH=" + foreignFolder}},
         {"a preloaded library that wraps dlopen", {"LD_PRELOAD=" + foreignFolder + "/libdlopen_wrapper.so"}},
+        {"a runtime folder that does not exist", {"XDG_RUNTIME_DIR=" + folder + "/missing", "TMPDIR=" + MakeTempFolder()}},
+        {"no runtime folder", {"XDG_RUNTIME_DIR=", "TMPDIR=" + MakeTempFolder()}},
     };
     ASSERT_TRUE(FileExists(foreignFolder + "/Zelvaro.so"));
     for (const auto& c : cases) {

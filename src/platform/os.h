@@ -14,8 +14,8 @@ void ShowMessageBox(const std::string& title, const std::string& text);
 using MessageBoxHandler = void (*)(const std::string& title, const std::string& text);
 void SetMessageBoxHandler(MessageBoxHandler handler); // nullptr restores the real box
 
-// Per-user single-instance lock, released by the kernel if the process dies.
-// Returns false when another copy holds it.
+// Per-user single-instance lock, released by the kernel if the process dies; other users can
+// neither take nor fake it. Returns false only when another copy of this user holds it.
 bool AcquireSingleInstance(const std::string& name);
 void ReleaseSingleInstance();
 

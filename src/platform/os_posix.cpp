@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 
@@ -15,6 +16,32 @@ namespace {
 std::string programPathOverride;
 MessageBoxHandler messageBoxHandler = nullptr;
 int instanceLock = -1;
+constexpr mode_t privateFolderMode = 0700;    // folders made for this user alone
+
+// An environment variable naming a folder counts only as an absolute path.
+std::string AbsolutePathFrom(const char* variable) {
+    const char* value = std::getenv(variable);
+    return value && value[0] == '/' ? std::string(value) : std::string();
+}
+
+// The lock file inside a folder that this user owns and no one else may write; -1 when the
+// folder is not such a one (missing, a link, another user's, open to others).
+int OpenLockIn(const std::string& folder, const std::string& name) {
+    int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dir < 0) return -1;
+    struct stat info;
+    int fd = -1;
+    if (fstat(dir, &info) == 0 && info.st_uid == geteuid() && (info.st_mode & (S_IWGRP | S_IWOTH)) == 0) {
+        fd = openat(dir, (name + ".lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid())) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    close(dir);
+    return fd;
+}
+
 } // namespace
 
 std::string ProgramFilePath() {
@@ -51,15 +78,25 @@ void ShowMessageBox(const std::string& title, const std::string& text) {
 }
 
 bool AcquireSingleInstance(const std::string& name) {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string path = runtime && *runtime ? std::string(runtime) + "/" + name + ".lock"
-                                           : "/tmp/" + name + "-" + std::to_string(getuid()) + ".lock";
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
+    // The session's runtime folder; without a usable one, a private folder of this user in
+    // the temporary folder. Each copy of the user walks the same way and meets the same lock.
+    int fd = -1;
+    std::string runtime = AbsolutePathFrom("XDG_RUNTIME_DIR");
+    if (!runtime.empty()) fd = OpenLockIn(runtime, name);
+    if (fd < 0) {
+        std::string temporary = AbsolutePathFrom("TMPDIR");
+        std::string folder = (temporary.empty() ? "/tmp" : temporary) + "/" + name + "-" + std::to_string(geteuid());
+        mkdir(folder.c_str(), privateFolderMode); // another user's folder of that name is refused below
+        fd = OpenLockIn(folder, name);
+    }
+    // Nowhere fit for a lock (another user took the private folder's name): run unguarded
+    // rather than let anyone silence every copy.
+    if (fd < 0) return true;
     // flock dies with the process, so a crash never leaves a stale lock behind.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        bool heldByAnotherCopy = errno == EWOULDBLOCK;
         close(fd);
-        return false;
+        return !heldByAnotherCopy;
     }
     instanceLock = fd;
     return true;
