@@ -177,12 +177,46 @@ TEST_F(SettingsFile, SaveFailingMidwayLeavesTheOldFileIntact) {
     EXPECT_EQ(entries, 1);
 }
 
+TEST_F(SettingsFile, ProgramFolderIsThePathUpToItsLastSlash) {
+    const std::string longFolder = "/" + std::string(300, 'd');
+    const struct {
+        std::string program, folder;
+    } cases[] = {
+        {"/some/where/Other.scr", "/some/where/"},
+        {"/Zelvaro", "/"},
+        {"/opt/saver\\copy", "/opt/"}, // "\" is an ordinary character of a file name here
+        {"/opt/a\\b/Zelvaro", "/opt/a\\b/"},
+        {longFolder + "/Zelvaro", longFolder + "/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        SetProgramFilePathForTests(c.program);
+        EXPECT_EQ(ProgramFolder(), c.folder);
+    }
+}
+
 TEST_F(SettingsFile, PathIsBesideTheProgramWhateverItsName) {
-    SetProgramFilePathForTests("/some/where/Other.scr");
-    EXPECT_EQ(SettingsFilePath(), "/some/where/Zelvaro.ini");
-    std::string longFolder = "/" + std::string(300, 'd');
-    SetProgramFilePathForTests(longFolder + "/Zelvaro");
-    EXPECT_EQ(SettingsFilePath(), longFolder + "/Zelvaro.ini");
+    // Folders of more than 255 characters in all, and names with "\" in them.
+    std::string deep = folder;
+    for (int level = 0; level < 3; ++level) deep += "/" + std::string(100, 'd');
+    const std::string backslashed = folder + "/a\\b";
+    for (const std::string& where : {deep, backslashed}) std::filesystem::create_directories(where);
+    const struct {
+        std::string program, settingsFile;
+    } cases[] = {
+        {folder + "/Other.scr", folder + "/Zelvaro.ini"},
+        {deep + "/Zelvaro", deep + "/Zelvaro.ini"},
+        {backslashed + "/x\\y", backslashed + "/Zelvaro.ini"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        SetProgramFilePathForTests(c.program);
+        EXPECT_EQ(SettingsFilePath(), c.settingsFile);
+        Settings = SettingsDefaults;
+        SaveSettings();
+        EXPECT_EQ(ReadFileBytes(c.settingsFile), defaultFile);
+    }
+    EXPECT_TRUE(messages.empty());
 }
 
 } // namespace

@@ -4,7 +4,8 @@
 
 // Full path of the running program file, no length limit.
 std::string ProgramFilePath();
-// The program's folder with its trailing separator.
+// The program's folder with its trailing separator: the path up to its last separator ("/";
+// on Windows "\" as well).
 std::string ProgramFolder();
 // Tests run several programs from one folder: they point the program path elsewhere.
 void SetProgramFilePathForTests(const std::string& path);

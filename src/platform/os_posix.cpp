@@ -18,6 +18,25 @@ MessageBoxHandler messageBoxHandler = nullptr;
 int instanceLock = -1;
 constexpr mode_t privateFolderMode = 0700;    // folders made for this user alone
 
+// The text of a symbolic link, however long; false when path is no link.
+bool ReadLink(const std::string& path, std::string& text) {
+    std::string buffer(256, '\0');
+    for (;;) {
+        ssize_t length = readlink(path.c_str(), buffer.data(), buffer.size());
+        if (length < 0) return false;
+        if (static_cast<size_t>(length) < buffer.size()) {
+            text = buffer.substr(0, length);
+            return true;
+        }
+        buffer.resize(buffer.size() * 2); // the path may be longer than any fixed room
+    }
+}
+
+std::string FolderPart(const std::string& path) {
+    size_t cut = path.rfind('/');
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
 // An environment variable naming a folder counts only as an absolute path.
 std::string AbsolutePathFrom(const char* variable) {
     const char* value = std::getenv(variable);
@@ -46,20 +65,14 @@ int OpenLockIn(const std::string& folder, const std::string& name) {
 
 std::string ProgramFilePath() {
     if (!programPathOverride.empty()) return programPathOverride;
-    std::string buffer(256, '\0');
-    for (;;) {
-        ssize_t length = readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (length < 0) return std::string();
-        if (static_cast<size_t>(length) < buffer.size()) return buffer.substr(0, length);
-        buffer.resize(buffer.size() * 2); // the path may be longer than any fixed room
-    }
+    std::string path;
+    return ReadLink("/proc/self/exe", path) ? path : std::string();
 }
 
+// Only "/" separates folders here: "\" is an ordinary character of a file name.
 std::string ProgramFolder() {
-    std::string path = ProgramFilePath();
-    size_t cut = path.find_last_of("\\/");
-    std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-    if (folder.empty() || folder.back() != '/') folder += '/';
+    std::string folder = FolderPart(ProgramFilePath());
+    if (folder.empty()) folder = "/";
     return folder;
 }
 
