@@ -1,10 +1,14 @@
 // The settings file: reading what users and older saves left, writing it whole and safely.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "platform/os.h"
 #include "settings/settings.h"
@@ -32,6 +36,38 @@ protected:
     std::string Path() const { return folder + "/Zelvaro.ini"; }
     std::string folder;
 };
+
+// Files of this folder, whatever their kind.
+int CountEntries(const std::string& folder) {
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(folder)) ++entries;
+    return entries;
+}
+
+mode_t PermissionBits(const std::string& path) {
+    struct stat info{};
+    stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+// Runs the check in a child process as a user without privileges: as root, "nobody", for whom
+// folders without write access are what they are for any user. The check's result is the exit code.
+constexpr uid_t nobodyId = 65534;
+bool RunUnprivileged(const std::function<bool()>& check) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        bool dropped = geteuid() != 0 ||
+                       (setgroups(0, nullptr) == 0 && setgid(nobodyId) == 0 && setuid(nobodyId) == 0);
+        _exit(dropped && check() ? 0 : 1); // _exit: the parent's clean-up must not run here
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+// Hands a file to the user RunUnprivileged runs as.
+void GiveToUnprivileged(const std::string& path) {
+    if (geteuid() == 0 && chown(path.c_str(), nobodyId, nobodyId) != 0) ADD_FAILURE() << "cannot give " << path;
+}
 
 const std::string defaultFile =
     "[PARAM]\r\n; Screen resolution\r\nResolution = 1024 x 768\r\n;  \r\n; Objects shape\r\nShape = 2\r\n"
@@ -172,9 +208,7 @@ TEST_F(SettingsFile, SaveFailingMidwayLeavesTheOldFileIntact) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].second, "Can't save preferences !");
     EXPECT_EQ(ReadFileBytes(Path()), old);
-    int entries = 0; // no temporary file is left behind
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(folder)) ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(CountEntries(folder), 1); // no temporary file is left behind
 }
 
 TEST_F(SettingsFile, ProgramFolderIsThePathUpToItsLastSlash) {
@@ -217,6 +251,90 @@ TEST_F(SettingsFile, PathIsBesideTheProgramWhateverItsName) {
         EXPECT_EQ(ReadFileBytes(c.settingsFile), defaultFile);
     }
     EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SettingsFile, SaveKeepsTheOldFilesPermissionBits) {
+    const mode_t savedMask = umask(022);
+    Settings = SettingsDefaults;
+    SaveSettings();
+    EXPECT_EQ(PermissionBits(Path()), 0644u); // a new file: as the user's umask says
+    for (mode_t mode : {0600, 0640, 0664, 0666}) {
+        SCOPED_TRACE(mode);
+        chmod(Path().c_str(), mode);
+        SaveSettings();
+        EXPECT_EQ(PermissionBits(Path()), mode);
+    }
+    umask(savedMask);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SettingsFile, SaveWritesThroughALinkToItsTarget) {
+    const std::string elsewhere = MakeTempFolder();
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links; // link, what it points to
+        std::string target;
+        bool targetExists;
+    } cases[] = {
+        {"absolute link", {{Path(), elsewhere + "/a.ini"}}, elsewhere + "/a.ini", true},
+        {"relative link", {{Path(), "sub/b.ini"}}, folder + "/sub/b.ini", true},
+        {"link to a link", {{Path(), elsewhere + "/hop"}, {elsewhere + "/hop", "c.ini"}}, elsewhere + "/c.ini", true},
+        {"link to a file not made yet", {{Path(), elsewhere + "/d.ini"}}, elsewhere + "/d.ini", false},
+    };
+    std::filesystem::create_directory(folder + "/sub");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        for (const auto& [link, pointee] : c.links) {
+            std::filesystem::remove(link);
+            std::filesystem::create_symlink(pointee, link);
+        }
+        if (c.targetExists) WriteFileBytes(c.target, "[PARAM]\nShape = 0\n");
+        LoadSettings();
+        EXPECT_EQ(Settings.Shape, c.targetExists ? 0 : 2);
+        Settings.Shape = 3;
+        SaveSettings();
+        EXPECT_TRUE(messages.empty());
+        EXPECT_TRUE(std::filesystem::is_symlink(Path())); // the link stays a link
+        SettingsRecord expected = SettingsDefaults;
+        expected.Shape = 3;
+        EXPECT_EQ(ReadFileBytes(c.target), SettingsFileText(expected));
+    }
+}
+
+TEST_F(SettingsFile, SaveNeverWritesThroughALinkPlantedForItsTemporary) {
+    // Whoever may write the folder can plant a link at a name the save might use for its
+    // temporary file: the file it points to stays as it was.
+    const std::string victim = MakeTempFolder() + "/victim";
+    WriteFileBytes(victim, "untouched");
+    const std::string planted = Path() + ".tmp-" + std::to_string(getpid());
+    std::filesystem::create_symlink(victim, planted);
+    Settings = SettingsDefaults;
+    SaveSettings();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadFileBytes(victim), "untouched");
+    EXPECT_FALSE(std::filesystem::is_symlink(Path()));
+    EXPECT_EQ(ReadFileBytes(Path()), defaultFile);
+    EXPECT_EQ(CountEntries(folder), 2); // the file and the planted link, no temporary left
+}
+
+TEST_F(SettingsFile, WritableFileInAFolderThatTakesNoNewFileIsOverwrittenInPlace) {
+    WriteFileBytes(Path(), "[PARAM]\r\nResolution = 800 x 600\r\nShape = 0\r\n");
+    chmod(Path().c_str(), 0640);
+    GiveToUnprivileged(Path());
+    chmod(folder.c_str(), 0555); // readable by all, writable by none but root
+    const SettingsRecord chosen{"640 x 480", 1, 4, 1, 1, 1};
+    bool saved = RunUnprivileged([&] {
+        if (access(folder.c_str(), W_OK) == 0) return false; // the case needs a folder this user cannot write
+        Settings = chosen;
+        SaveSettings();
+        return messages.empty();
+    });
+    chmod(folder.c_str(), 0700);
+    EXPECT_TRUE(saved) << "the save was refused";
+    EXPECT_EQ(ReadFileBytes(Path()), SettingsFileText(chosen));
+    EXPECT_EQ(PermissionBits(Path()), 0640u);
+    EXPECT_EQ(CountEntries(folder), 1);
 }
 
 } // namespace

@@ -20,8 +20,9 @@ void SetMessageBoxHandler(MessageBoxHandler handler); // nullptr restores the re
 bool AcquireSingleInstance(const std::string& name);
 void ReleaseSingleInstance();
 
-// Writes a file whole: a temporary file in the same folder renamed over the target, so a
-// failure never leaves it truncated. False on any failure, the old file untouched.
+// Writes a file whole: a new file beside it renamed over it, so a failure never leaves it
+// truncated, with the old file's permissions. A link is followed and its target written. Where
+// the folder takes no new file, an existing file is overwritten in place. False on any failure.
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 // True if the file exists and this process may not write it.
 bool FileIsReadOnly(const std::string& path);

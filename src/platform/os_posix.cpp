@@ -16,6 +16,7 @@ namespace {
 std::string programPathOverride;
 MessageBoxHandler messageBoxHandler = nullptr;
 int instanceLock = -1;
+constexpr int linkDepthLimit = 40;            // the kernel's own bound on links in one lookup
 constexpr mode_t privateFolderMode = 0700;    // folders made for this user alone
 
 // The text of a symbolic link, however long; false when path is no link.
@@ -59,6 +60,43 @@ int OpenLockIn(const std::string& folder, const std::string& name) {
     }
     close(dir);
     return fd;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n <= 0) return false;
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The file that path finally names once its links are followed ("" for a loop): a link to
+// the settings file is written through, never replaced by a plain file.
+std::string FinalTarget(std::string path) {
+    std::string target;
+    for (int depth = 0; ReadLink(path, target); ++depth) {
+        if (depth == linkDepthLimit) return std::string();
+        path = target[0] == '/' ? target : FolderPart(path) + target;
+    }
+    return path;
+}
+
+// Overwrites an existing regular file where it lies, for a folder that takes no new file.
+bool WriteInPlace(const std::string& path, const std::string& bytes) {
+    int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && WriteAll(fd, bytes) &&
+              ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && fsync(fd) == 0;
+    return close(fd) == 0 && ok;
+}
+
+mode_t CurrentUmask() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return mask;
 }
 
 } // namespace
@@ -128,21 +166,23 @@ bool FileIsReadOnly(const std::string& path) {
 }
 
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
-    std::string temporary = path + ".tmp-" + std::to_string(getpid());
-    mode_t mode = 0644;
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0) mode = info.st_mode & 07777;
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
-    if (fd < 0) return false;
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
-        if (n <= 0) break;
-        written += static_cast<size_t>(n);
+    std::string target = FinalTarget(path);
+    if (target.empty()) return false;
+    struct stat old;
+    bool exists = stat(target.c_str(), &old) == 0;
+    // A name no one can guess, made only where nothing of that name exists, never through a link.
+    std::string temporary = target + ".XXXXXX";
+    int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) {
+        bool folderRefuses = errno == EACCES || errno == EPERM;
+        return exists && folderRefuses && WriteInPlace(target, bytes);
     }
-    bool ok = written == bytes.size() && fsync(fd) == 0;
+    mode_t mode = exists ? old.st_mode & 07777 : 0666 & ~CurrentUmask();
+    // Root gives the file back to its owner; for anyone else this changes nothing or fails harmlessly.
+    if (exists && fchown(fd, old.st_uid, old.st_gid) != 0) errno = 0;
+    bool ok = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
     ok = close(fd) == 0 && ok;
-    if (ok && rename(temporary.c_str(), path.c_str()) == 0) return true;
+    if (ok && rename(temporary.c_str(), target.c_str()) == 0) return true;
     unlink(temporary.c_str());
     return false;
 }
