@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -19,12 +20,17 @@ namespace {
 std::vector<std::pair<std::string, std::string>> messages;
 void RecordMessage(const std::string& title, const std::string& text) { messages.push_back({title, text}); }
 
-// Each test gets its own program folder, so its settings file is its own.
+// Each test gets its own program folder and its own home and config folders, so its settings
+// file is its own wherever it lies.
 class SettingsFile : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = MakeTempFolder();
         SetProgramFilePathForTests(folder + "/Zelvaro");
+        home = MakeTempFolder();
+        setenv("HOME", home.c_str(), 1);
+        config = MakeTempFolder() + "/config"; // made by the first save that needs it
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         messages.clear();
         SetMessageBoxHandler(RecordMessage);
         Settings = SettingsRecord{};
@@ -34,7 +40,7 @@ protected:
         SetProgramFilePathForTests("");
     }
     std::string Path() const { return folder + "/Zelvaro.ini"; }
-    std::string folder;
+    std::string folder, home, config;
 };
 
 // Files of this folder, whatever their kind.
@@ -178,17 +184,28 @@ TEST_F(SettingsFile, ReadOnlyFileLoadsButIsNotOverwritten) {
     EXPECT_EQ(Settings.Shape, 1); // the caller's choices stay in memory
 }
 
-TEST_F(SettingsFile, SaveIntoAFolderThatCannotBeWritten) {
-    for (const char* program : {"/nonexistent-folder/Zelvaro", "/proc/Zelvaro"}) {
-        SCOPED_TRACE(program);
+TEST_F(SettingsFile, SaveWhereNoSettingsFolderCanBeMade) {
+    // The program's folder cannot hold the file, and the user's config folder cannot be made.
+    WriteFileBytes(home + "/plain", "");
+    const struct {
+        const char* program;
+        std::string configHome;
+    } cases[] = {
+        {"/nonexistent-folder/Zelvaro", "/proc/zelvaro-config"},
+        {"/proc/Zelvaro", home + "/plain/config"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
         messages.clear();
-        SetProgramFilePathForTests(program);
+        SetProgramFilePathForTests(c.program);
+        setenv("XDG_CONFIG_HOME", c.configHome.c_str(), 1);
         Settings = SettingsDefaults;
         SaveSettings();
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].second, "Can't save preferences !");
         EXPECT_EQ(Settings.Resolution, "1024 x 768");
     }
+    EXPECT_FALSE(FileExists("/nonexistent-folder"));
 }
 
 TEST_F(SettingsFile, SaveFailingMidwayLeavesTheOldFileIntact) {
@@ -335,6 +352,60 @@ TEST_F(SettingsFile, WritableFileInAFolderThatTakesNoNewFileIsOverwrittenInPlace
     EXPECT_EQ(ReadFileBytes(Path()), SettingsFileText(chosen));
     EXPECT_EQ(PermissionBits(Path()), 0640u);
     EXPECT_EQ(CountEntries(folder), 1);
+}
+
+// Where the file lies: beside the program when its folder can be written or a writable file is
+// already there, else in the user's config folder. Load and save follow the same rule.
+TEST_F(SettingsFile, LocationFollowsWhatTheProgramFolderAllows) {
+    enum class Existing { None, Writable, ReadOnly };
+    enum class Where { BesideProgram, ConfigHome, HomeConfig };
+    const struct {
+        const char* what;
+        bool folderWritable;
+        Existing existing;
+        const char* configHome; // nullptr: unset
+        Where expected;
+        bool saves;
+    } cases[] = {
+        {"writable folder", true, Existing::None, "set", Where::BesideProgram, true},
+        {"writable folder, read-only file: kept, not saved", true, Existing::ReadOnly, "set", Where::BesideProgram, false},
+        {"read-only folder: the config home", false, Existing::None, "set", Where::ConfigHome, true},
+        {"read-only folder, no XDG_CONFIG_HOME: ~/.config", false, Existing::None, nullptr, Where::HomeConfig, true},
+        {"read-only folder, empty XDG_CONFIG_HOME: ~/.config", false, Existing::None, "", Where::HomeConfig, true},
+        {"read-only folder, relative XDG_CONFIG_HOME: ~/.config", false, Existing::None, "relative/config", Where::HomeConfig, true},
+        {"read-only folder holding a writable file", false, Existing::Writable, "set", Where::BesideProgram, true},
+        {"read-only folder holding a read-only file", false, Existing::ReadOnly, "set", Where::ConfigHome, true},
+    };
+    const SettingsRecord chosen{"800 x 600", 4, 3, 1, 0, 0};
+    const std::string before = "[PARAM]\r\nShape = 1\r\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp(); // fresh folders for each case
+        if (c.existing != Existing::None) WriteFileBytes(Path(), before);
+        if (c.existing == Existing::ReadOnly) chmod(Path().c_str(), 0444);
+        // Root writes anything: a folder without write bits is one meant to be kept.
+        if (!c.folderWritable) chmod(folder.c_str(), 0555);
+        if (!c.configHome) unsetenv("XDG_CONFIG_HOME");
+        else if (std::string(c.configHome) != "set") setenv("XDG_CONFIG_HOME", c.configHome, 1);
+
+        const std::string expected = c.expected == Where::BesideProgram ? Path()
+                                     : c.expected == Where::ConfigHome  ? config + "/zelvaro/Zelvaro.ini"
+                                                                        : home + "/.config/zelvaro/Zelvaro.ini";
+        EXPECT_EQ(SettingsFilePath(), expected);
+        Settings = chosen;
+        SaveSettings();
+        EXPECT_EQ(messages.empty(), c.saves);
+        if (c.saves) EXPECT_EQ(ReadFileBytes(expected), SettingsFileText(chosen));
+        if (expected != Path()) {
+            EXPECT_EQ(ReadFileBytes(Path()), c.existing == Existing::None ? "" : before);
+            EXPECT_EQ(PermissionBits(expected.substr(0, expected.rfind('/'))), 0700u); // made for this user alone
+        }
+        Settings = SettingsRecord{};
+        LoadSettings(); // the saver reads what the configuration window saved
+        EXPECT_EQ(Settings.Shape, c.saves ? chosen.Shape : 1);
+        EXPECT_EQ(Settings.Resolution, c.saves ? chosen.Resolution : "1024 x 768");
+        chmod(folder.c_str(), 0700);
+    }
 }
 
 } // namespace

@@ -26,6 +26,15 @@ void ReleaseSingleInstance();
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 // True if the file exists and this process may not write it.
 bool FileIsReadOnly(const std::string& path);
+// True if the file is an existing regular file that this process may write.
+bool FileIsWritable(const std::string& path);
+// True if this process may make files in the folder.
+bool FolderIsWritable(const std::string& folder);
+// The user's own folder for the program's settings, with its trailing separator; "" if the
+// system names none.
+std::string UserSettingsFolder();
+// Makes the folder and those above it that are missing; true if it exists afterwards.
+bool MakeFolders(const std::string& folder);
 
 // Shared libraries. The path is a full path or a bare file name for the system's search.
 extern const char* const LibrarySuffix; // ".so" or ".dll"

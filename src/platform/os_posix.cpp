@@ -1,9 +1,11 @@
-// OS services on Linux: program path, message boxes, the single-instance lock, safe file writes.
+// OS services on Linux: program path, message boxes, the single-instance lock, the settings
+// folders, safe file writes and shared libraries.
 #include "platform/os.h"
 
 #include <SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,6 +20,7 @@ MessageBoxHandler messageBoxHandler = nullptr;
 int instanceLock = -1;
 constexpr int linkDepthLimit = 40;            // the kernel's own bound on links in one lookup
 constexpr mode_t privateFolderMode = 0700;    // folders made for this user alone
+const char* const userFolderName = "zelvaro"; // the settings folder in the user's config home
 
 // The text of a symbolic link, however long; false when path is no link.
 bool ReadLink(const std::string& path, std::string& text) {
@@ -42,6 +45,18 @@ std::string FolderPart(const std::string& path) {
 std::string AbsolutePathFrom(const char* variable) {
     const char* value = std::getenv(variable);
     return value && value[0] == '/' ? std::string(value) : std::string();
+}
+
+std::string HomeFolder() {
+    std::string home = AbsolutePathFrom("HOME");
+    if (!home.empty()) return home;
+    const passwd* user = getpwuid(getuid());
+    return user && user->pw_dir && user->pw_dir[0] == '/' ? std::string(user->pw_dir) : std::string();
+}
+
+// Root may write anything: then the write bits say whether a file or folder is meant to be kept.
+bool MayWrite(const struct stat& info, const std::string& path, int mode) {
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 && access(path.c_str(), mode) == 0;
 }
 
 // The lock file inside a folder that this user owns and no one else may write; -1 when the
@@ -160,9 +175,37 @@ void ReleaseSingleInstance() {
 
 bool FileIsReadOnly(const std::string& path) {
     struct stat info;
-    if (stat(path.c_str(), &info) != 0) return false;
-    // Root may write anything: the file's own write bits say whether it is meant to be kept.
-    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
+    return stat(path.c_str(), &info) == 0 && !MayWrite(info, path, W_OK);
+}
+
+bool FileIsWritable(const std::string& path) {
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && MayWrite(info, path, W_OK);
+}
+
+bool FolderIsWritable(const std::string& folder) {
+    struct stat info;
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && MayWrite(info, folder, W_OK | X_OK);
+}
+
+// $XDG_CONFIG_HOME/zelvaro/, or ~/.config/zelvaro/ when the variable is unset.
+std::string UserSettingsFolder() {
+    std::string config = AbsolutePathFrom("XDG_CONFIG_HOME");
+    if (config.empty()) {
+        std::string home = HomeFolder();
+        if (home.empty()) return std::string();
+        config = home + "/.config";
+    }
+    if (config.back() != '/') config += '/';
+    return config + userFolderName + "/";
+}
+
+bool MakeFolders(const std::string& folder) {
+    for (size_t at = folder.find('/', 1); at != std::string::npos; at = folder.find('/', at + 1))
+        mkdir(folder.substr(0, at).c_str(), privateFolderMode); // what exists already stays as it is
+    mkdir(folder.c_str(), privateFolderMode);
+    struct stat info;
+    return !folder.empty() && stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
