@@ -635,30 +635,6 @@ TEST(Banner, GeneratorReproducesTheKeptPicture) {
 // The screen as the X server holds it.
 Picture TakeScreenshot() { return Screenshot(MakeTempFolder() + "/screen.png"); }
 
-TEST_F(ConfigWindowTest, BannerGadgetShowsThePictureInsideItsSunkenFrame) {
-    Open();
-    for (int i = 0; i < 20; ++i) {
-        DispatchPendingToolkitEvents();
-        Pause(0.02);
-    }
-    Picture screen = TakeScreenshot();
-    ASSERT_EQ(screen.rgba.size(), 1024u * 768u * 4u);
-    wxPoint gadget = GadgetWindow(BannerImage)->GetScreenPosition();
-    const unsigned char* bmp = BannerFile[0].bytes + 54;
-    int matching = 0;
-    for (int y = 0; y < 134; ++y)
-        for (int x = 0; x < 420; ++x) {
-            const unsigned char* shown = screen.At(gadget.x + 2 + x, gadget.y + 2 + y);
-            const unsigned char* kept = bmp + (133 - y) * 1260 + x * 3;
-            matching += shown[0] == kept[2] && shown[1] == kept[1] && shown[2] == kept[0];
-        }
-    EXPECT_EQ(matching, 420 * 134);
-    // the frame: shadowed above and left, lit below and right
-    const unsigned char* topLeft = screen.At(gadget.x, gadget.y + 60);
-    const unsigned char* bottomRight = screen.At(gadget.x + 423, gadget.y + 60);
-    EXPECT_LT(topLeft[0] + topLeft[1] + topLeft[2], bottomRight[0] + bottomRight[1] + bottomRight[2]);
-}
-
 // Screenshots, with the toolkit's events dispatched in between, until one satisfies the
 // predicate or the deadline passes.
 template <typename Predicate>
@@ -667,6 +643,32 @@ bool WaitForScreen(Predicate good, double seconds) {
         DispatchPendingToolkitEvents();
         return good(TakeScreenshot());
     }, seconds);
+}
+
+TEST_F(ConfigWindowTest, BannerGadgetShowsThePictureInsideItsSunkenFrame) {
+    Open();
+    wxPoint gadget = GadgetWindow(BannerImage)->GetScreenPosition();
+    const unsigned char* bmp = BannerFile[0].bytes + 54;
+    int matching = 0;
+    Picture screen;
+    WaitForScreen([&](const Picture& shot) {
+        screen = shot;
+        matching = 0;
+        if (shot.rgba.size() != 1024u * 768u * 4u) return false;
+        for (int y = 0; y < 134; ++y)
+            for (int x = 0; x < 420; ++x) {
+                const unsigned char* shown = shot.At(gadget.x + 2 + x, gadget.y + 2 + y);
+                const unsigned char* kept = bmp + (133 - y) * 1260 + x * 3;
+                matching += shown[0] == kept[2] && shown[1] == kept[1] && shown[2] == kept[0];
+            }
+        return matching == 420 * 134;
+    }, 30);
+    ASSERT_EQ(screen.rgba.size(), 1024u * 768u * 4u);
+    EXPECT_EQ(matching, 420 * 134);
+    // the frame: shadowed above and left, lit below and right
+    const unsigned char* topLeft = screen.At(gadget.x, gadget.y + 60);
+    const unsigned char* bottomRight = screen.At(gadget.x + 423, gadget.y + 60);
+    EXPECT_LT(topLeft[0] + topLeft[1] + topLeft[2], bottomRight[0] + bottomRight[1] + bottomRight[2]);
 }
 
 // The screen columns of the tick marks drawn above the slider's bar: short dark upright
