@@ -9,14 +9,10 @@
 #include "core/engine_table.h"
 #include "core/run_mode.h"
 #include "core/settings_record.h"
-#include "motion/camera.h"
-#include "motion/dance.h"
-#include "motion/overlay.h"
 #include "platform/os.h"
 #include "platform/preview_window.h"
 #include "platform/screen.h"
 #include "scene/engine.h"
-#include "scene/scene.h"
 #include "settings/settings.h"
 
 namespace {
@@ -100,12 +96,7 @@ void StartSaverOrPreview() {
     }
     displayOpen = true;
     PrimeInput();
-    if (RunMode == RunModeKind::Saver) LoadGlyphs();
-
-    BuildScene();
-    StartCamera(); // reads where the scene put camera 0
-    StartDance();
-    StartOverlays();
+    PrepareFirstFrame();
     RunFrameLoop();
 }
 

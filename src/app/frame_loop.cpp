@@ -9,6 +9,11 @@
 #include "platform/os.h"
 #include "platform/screen.h"
 #include "scene/engine.h"
+#include "scene/scene.h"
+
+namespace {
+ExitTest exitTest = ExitRequested;
+}
 
 int ExitRequested() {
     if (RunMode == RunModeKind::Preview) return 0; // only the close request ends the preview
@@ -21,6 +26,16 @@ int ExitRequested() {
     return ScreenLostFocus() ? 1 : 0;
 }
 
+void PrepareFirstFrame() {
+    if (RunMode == RunModeKind::Saver) LoadGlyphs(); // the preview draws no overlays
+    BuildScene();
+    StartCamera(); // reads where the scene put camera 0
+    StartDance();
+    StartOverlays();
+}
+
+void SetExitTestForTests(ExitTest test) { exitTest = test ? test : ExitRequested; }
+
 void RunFrameLoop() {
     do {
         if (RunMode == RunModeKind::Preview) DispatchPreviewEvents();
@@ -29,7 +44,7 @@ void RunFrameLoop() {
         Engine->RenderWorld();
         if (RunMode == RunModeKind::Saver) DrawOverlays();
         FlipDisplay();
-    } while (!ExitRequested());
+    } while (!exitTest());
 
     FreeMotionHistory();
     if (RunMode == RunModeKind::Saver) SetScreenSaverRunning(false);
