@@ -26,6 +26,13 @@ void KeepMousePlaced() {
     if (screen) SDL_WarpMouseInWindow(screen, 0, 0);
 }
 
+// Entering a window is where SDL forgets the place, and the motion that comes with it may be
+// handled in the same pump: place it again at once.
+int PlaceAgainOnEnter(void*, SDL_Event* event) {
+    if (event->type == SDL_WINDOWEVENT && event->window.event == SDL_WINDOWEVENT_ENTER) KeepMousePlaced();
+    return 0;
+}
+
 void PumpInput() {
     SDL_PumpEvents();
     SDL_Event events[64];
@@ -60,6 +67,7 @@ void PrimeInput(bool ownKeyboardAndMouse) {
         // The device's own motion, not the pointer's: a mouse pushed against a screen edge moves
         // no pointer but still ends the saver. The pointer is hidden anyway.
         SDL_SetRelativeMouseMode(SDL_TRUE);
+        SDL_AddEventWatch(PlaceAgainOnEnter, nullptr);
         // The saver's window takes the keyboard, so that another window taking it ends the saver.
         RequestKeyboardFocus(screen);
         screenHadFocus = WindowHasKeyboardFocus(screen);
