@@ -81,6 +81,7 @@ TEST_F(SaverDisplay, PreviewLeavesTheKeyboardWithItsHost) {
     ASSERT_NE(hostId, "");
     Xdotool("windowfocus --sync " + hostId);
     ASSERT_EQ(FocusedWindow(), hostId);
+    Xdotool("mousemove 140 115"); // over the middle of the host, where the preview will be
     pid_t pid = StartProcess({program, "/p", hostId});
     bool drawn = false;
     for (int i = 0; i < 600 && !drawn && ProcessRunning(pid); ++i) {
@@ -89,6 +90,9 @@ TEST_F(SaverDisplay, PreviewLeavesTheKeyboardWithItsHost) {
     }
     ASSERT_TRUE(drawn) << "the preview drew nothing";
     EXPECT_EQ(FocusedWindow(), hostId);
+    Xdotool("key a"); // typed in the host, with the pointer over the preview
+    WriteLine(host, "keys");
+    EXPECT_EQ(ReadLine(host, 5), "keys 1");
     WriteLine(host, "close");
     EXPECT_EQ(ReadLine(host, 5), "sent 1");
     EXPECT_EQ(WaitProcess(pid, 20), 0);
