@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <sstream>
@@ -146,6 +147,7 @@ TEST_F(Displays, SaverRunsInTheConfiguredModeAndEveryWayOutGivesTheDesktopItsOwn
 
 TEST_F(Displays, FailureAfterTheSwitchGivesTheDesktopItsModeBeforeTheMessage) {
     // An OpenGL too old for the engine: the screen fails once the display has switched.
+    ScreenSizeWatch watch;
     pid_t pid = StartProcess({program, "/s"}, {"MESA_GL_VERSION_OVERRIDE=3.0"});
     std::string box;
     for (int i = 0; i < 600 && box.empty() && ProcessRunning(pid); ++i) {
@@ -154,6 +156,11 @@ TEST_F(Displays, FailureAfterTheSwitchGivesTheDesktopItsModeBeforeTheMessage) {
     }
     ASSERT_NE(box, "") << "no message box titled Error";
     EXPECT_TRUE(WaitForSizes(desktopSize, desktopSize, 10));
+    // It did switch before it failed, and came back.
+    std::vector<std::string> sizes = watch.SizesSeen();
+    EXPECT_NE(std::find(sizes.begin(), sizes.end(), saverSize), sizes.end());
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(sizes.back(), desktopSize);
     Xdotool("windowfocus --sync " + box);
     Xdotool("key --window " + box + " Return");
     EXPECT_EQ(WaitProcess(pid, 20), 0);
@@ -161,6 +168,7 @@ TEST_F(Displays, FailureAfterTheSwitchGivesTheDesktopItsModeBeforeTheMessage) {
 
 TEST_F(Displays, ModeTheDisplayLacksOpensTheDesktopsOwn) {
     SetResolution("1600 x 1200");
+    ScreenSizeWatch watch;
     pid_t pid = StartSaver();
     ASSERT_NE(window, "");
     EXPECT_EQ(WindowGeometry(), "1920x1080+0+0");
@@ -168,6 +176,7 @@ TEST_F(Displays, ModeTheDisplayLacksOpensTheDesktopsOwn) {
     Xdotool("key space");
     EXPECT_EQ(WaitProcess(pid, 30), 0);
     EXPECT_TRUE(WaitForSizes(desktopSize, desktopSize, 10));
+    for (const std::string& size : watch.SizesSeen()) EXPECT_EQ(size, desktopSize); // no switch at all
 }
 
 TEST_F(Displays, TheXServerGoingAwayEndsTheSaverWithCodeZero) {

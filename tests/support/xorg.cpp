@@ -112,3 +112,29 @@ void MoveDeviceTo(int x, int y) {
     XSync(display, False);
     XCloseDisplay(display);
 }
+
+ScreenSizeWatch::ScreenSizeWatch() {
+    display = XOpenDisplay(nullptr);
+    int errorBase = 0;
+    if (!display || !XRRQueryExtension(display, &eventBase, &errorBase)) return;
+    XRRSelectInput(display, DefaultRootWindow(display), RRScreenChangeNotifyMask);
+    XSync(display, False);
+}
+
+ScreenSizeWatch::~ScreenSizeWatch() {
+    if (display) XCloseDisplay(display);
+}
+
+std::vector<std::string> ScreenSizeWatch::SizesSeen() {
+    std::vector<std::string> sizes;
+    if (!display) return sizes;
+    XSync(display, False);
+    while (XPending(display) > 0) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type != eventBase + RRScreenChangeNotify) continue;
+        const auto& change = reinterpret_cast<const XRRScreenChangeNotifyEvent&>(event);
+        sizes.push_back(Size(change.width, change.height));
+    }
+    return sizes;
+}

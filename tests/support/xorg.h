@@ -2,6 +2,9 @@
 // desktop 1920x1080; 1280x1024, 1024x768, 800x600, 640x480) and room for a second monitor.
 #pragma once
 #include <string>
+#include <vector>
+
+struct _XDisplay;
 
 // Starts Xorg on a free display (-displayfd) and points DISPLAY at it; stopped at exit (and
 // when the test process dies). Returns the display name, or "" if it could not start.
@@ -20,3 +23,16 @@ bool AddSecondMonitor();
 // A pointing device moving the pointer to (x, y), as the server sees a mouse move (XTest);
 // xdotool's mousemove is a warp, which no device reports.
 void MoveDeviceTo(int x, int y);
+
+// The X screen's size changes as XRandR reports them, from the watch's start on.
+class ScreenSizeWatch {
+public:
+    ScreenSizeWatch();
+    ~ScreenSizeWatch();
+    // The sizes the screen took since the last call, in order: {"800x600", "1920x1080"}.
+    std::vector<std::string> SizesSeen();
+
+private:
+    _XDisplay* display = nullptr;
+    int eventBase = 0;
+};
