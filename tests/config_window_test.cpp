@@ -527,18 +527,24 @@ TEST_F(ConfigWindowTest, ResolutionIsMatchedWithoutCaseAndKeptWhenNotOffered) {
 
 TEST_F(ConfigWindowTest, NoWideThirtyTwoBitModeLeavesTheListEmpty) {
     const std::vector<DisplayMode> narrow = {{640, 480, 32, 60}, {1024, 768, 16, 60}};
-    SetDisplayModesForTests(&narrow);
-    WriteIni("Resolution = 1024 x 768\r\n");
-    Open();
-    EXPECT_EQ(CountGadgetItems(ResolutionBox), 0);
-    Activate(OkButton);
-    EXPECT_NE(Ini().find("\r\nResolution = 1024 x 768\r\n"), std::string::npos);
-    EXPECT_TRUE(messages.empty());
+    const std::vector<DisplayMode> none; // a display that reports no mode at all (Wayland)
+    for (const std::vector<DisplayMode>* modes : {&narrow, &none}) {
+        SCOPED_TRACE(modes->size());
+        SetDisplayModesForTests(modes);
+        WriteIni("Resolution = 1024 x 768\r\n");
+        Open();
+        EXPECT_EQ(CountGadgetItems(ResolutionBox), 0);
+        EXPECT_TRUE(ConfigurationWindow()->IsShown());
+        Activate(OkButton);
+        EXPECT_NE(Ini().find("\r\nResolution = 1024 x 768\r\n"), std::string::npos);
+        EXPECT_TRUE(messages.empty());
+        CloseConfigurationWindow();
+    }
 }
 
 TEST_F(ConfigWindowTest, UnreadableDisplayModesShowTheMessageAndTouchNothing) {
     const std::vector<DisplayMode> none;
-    SetDisplayModesForTests(&none);
+    SetDisplayModesForTests(&none, /*enumerationStarts=*/false);
     WriteIni("Shape = 1\r\n");
     std::string before = Ini();
     EXPECT_FALSE(OpenConfigurationWindow());
