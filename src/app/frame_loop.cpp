@@ -2,6 +2,7 @@
 #include "app/frame_loop.h"
 
 #include "app/display.h"
+#include "app/hosted.h"
 #include "app/run_modes.h"
 #include "motion/camera.h"
 #include "motion/dance.h"
@@ -12,6 +13,7 @@
 
 int ExitRequested() {
     if (RunMode == RunModeKind::Preview) return 0; // only the close request ends the preview
+    if (RunMode == RunModeKind::Hosted) return 0;  // the daemon that hosts it ends it
     bool keyDown = AnyKeyDown();
     if (QuitRequested()) return 1;
     int dx = 0, dy = 0;
@@ -24,10 +26,11 @@ int ExitRequested() {
 void RunFrameLoop() {
     do {
         if (RunMode == RunModeKind::Preview) DispatchPreviewEvents();
+        if (RunMode == RunModeKind::Hosted) DispatchHostedEvents();
         StepDance();
         StepCamera();
         Engine->RenderWorld();
-        if (RunMode == RunModeKind::Saver) DrawOverlays();
+        if (RunMode != RunModeKind::Preview) DrawOverlays();
         FlipDisplay();
     } while (!ExitRequested());
 
