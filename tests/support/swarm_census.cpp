@@ -9,6 +9,7 @@ constexpr int litLevel = 90;         // the brightest channel of a lit face
 constexpr int saturationSpread = 80; // brightest minus darkest channel
 constexpr int sectorMinimum = 20;    // object pixels for a hue sector to count
 constexpr int skyBlackShare = 20;    // at most 1/20 of the area may be pure black
+constexpr int swarmMinimum = 500;    // object pixels of a swarm that has spread
 
 bool IsObjectColour(const uint8_t* p) {
     int high = std::max({p[0], p[1], p[2]}), low = std::min({p[0], p[1], p[2]});
@@ -45,7 +46,8 @@ Census CountSwarm(const Picture& shot, Area area) {
 }
 
 bool SwarmOverSky(const Census& census) {
-    return census.pixels > 0 && census.blackPixels < census.pixels / skyBlackShare && census.coloursSeen >= 4;
+    return census.pixels > 0 && census.blackPixels < census.pixels / skyBlackShare &&
+           census.objectPixels > swarmMinimum && census.coloursSeen >= 4;
 }
 
 int CountColour(const Picture& shot, Area area, uint8_t r, uint8_t g, uint8_t b) {

@@ -17,7 +17,7 @@ struct Census {
 };
 
 Census CountSwarm(const Picture& shot, Area area);
-// The sky fills the area (hardly a pixel is pure black) and the swarm has spread through the
-// palette's ramps over it.
+// The sky fills the area (hardly a pixel is pure black) and the swarm has spread over it,
+// through the palette's ramps.
 bool SwarmOverSky(const Census& census);
 int CountColour(const Picture& shot, Area area, uint8_t r, uint8_t g, uint8_t b);
