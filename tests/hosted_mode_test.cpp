@@ -40,6 +40,7 @@ TEST(DaemonArguments, WordsAndWindows) {
         {"--window-id 0xabcdef", nullptr, Target::NamedWindow, 0xabcdef},
         {"-window-id 0x10 --root", "0x20", Target::NamedWindow, 0x10}, // an explicit id outranks -root
         {"--root -window-id 0x10", "0x20", Target::NamedWindow, 0x10},
+        {"--root --window-id 0x400DAC", "0x20", Target::NamedWindow, 0x400dac}, // a settings window's preview
         {"-window-id", nullptr, Target::BadWindowId, 0},
         {"-window-id -root", nullptr, Target::BadWindowId, 0},
         {"-window-id 12ab", nullptr, Target::BadWindowId, 0},
