@@ -1,8 +1,10 @@
-// The built program hosted in another program's window, as a screen-saver daemon runs it:
-// it fills the window with the saver's picture and follows its size, leaves input alone, and
-// ends with exit code 0 on the end request or when the window goes; bad windows end at once.
+// The built program hosted in another program's window, as a screen-saver daemon runs it: it
+// fills the window with the saver's picture and follows its size, leaves input, the focus and
+// the pointer alone, and ends with exit code 0 on the end request or when the window goes; bad
+// windows end at once.
 #include <gtest/gtest.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 #include <signal.h>
 
 #include <chrono>
@@ -61,6 +63,20 @@ unsigned long FocusedWindow() {
     XGetInputFocus(display, &focus, &revert);
     XCloseDisplay(display);
     return focus;
+}
+
+// True when the pointer, where it is now, shows a cursor with some opaque pixel.
+bool PointerVisible() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) return false;
+    bool visible = false;
+    if (XFixesCursorImage* cursor = XFixesGetCursorImage(display)) {
+        for (int i = 0; i < cursor->width * cursor->height && !visible; ++i)
+            visible = (cursor->pixels[i] >> 24) != 0; // ARGB: alpha in the top byte
+        XFree(cursor);
+    }
+    XCloseDisplay(display);
+    return visible;
 }
 
 struct Host {
@@ -190,6 +206,7 @@ TEST_F(Hosted, InputNeitherEndsItNorGoesToIt) {
     }
     EXPECT_TRUE(ProcessRunning(pid));
     EXPECT_EQ(FocusedWindow(), focusBefore);
+    EXPECT_TRUE(PointerVisible()) << "the pointer over its window is not hidden";
     kill(pid, SIGTERM);
     EXPECT_EQ(WaitProcess(pid, 30), 0);
 }
