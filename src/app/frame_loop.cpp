@@ -1,4 +1,5 @@
-// The one main loop. Motion counts frames, not time: the loop runs at the pace of the flips.
+// The one main loop. Motion counts frames, not time: the loop runs at the pace of the flips, or
+// of the display's refresh where the flips do not wait for it.
 #include "app/frame_loop.h"
 
 #include "app/display.h"
@@ -6,6 +7,7 @@
 #include "motion/camera.h"
 #include "motion/dance.h"
 #include "motion/overlay.h"
+#include "platform/frame_pacing.h"
 #include "platform/os.h"
 #include "platform/screen.h"
 #include "scene/engine.h"
@@ -29,6 +31,7 @@ void RunFrameLoop() {
         Engine->RenderWorld();
         if (RunMode == RunModeKind::Saver) DrawOverlays();
         FlipDisplay();
+        PaceFrame();
     } while (!ExitRequested());
 
     FreeMotionHistory();
