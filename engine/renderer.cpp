@@ -85,8 +85,8 @@ Gpu gpu;
 
 // ---- shaders ----
 
-// The light is worked out per vertex: the faces of the swarm's solids are flat, so the picture
-// is the same as per pixel, and each pixel then only looks up its texel.
+// The light is worked out per vertex (on the swarm's flat faces the same as per pixel), so each
+// pixel only looks up its texel. Vertex colours are always opaque: the alpha is the texel's.
 const char* entityVertexShader = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
@@ -105,7 +105,7 @@ uniform vec3 towardLight;
 uniform float ambientShare;
 uniform float backShare;
 out vec2 surfaceTexcoord;
-out vec4 surfaceColour;
+out vec3 surfaceColour;
 void main() {
 #ifdef REFERENCE
     vec4 row0 = entityRows[0], row1 = entityRows[1], row2 = entityRows[2];
@@ -126,18 +126,19 @@ void main() {
         lighting = lightColour * (ambientShare + (1.0 - ambientShare) * facing);
     }
     surfaceTexcoord = texcoord;
-    surfaceColour = vec4(colour.rgb * lighting, colour.a);
+    surfaceColour = colour.rgb * lighting;
     gl_Position = viewProjection * vec4(placed, 1.0);
 }
 )";
 
 const char* entityFragmentShader = R"(
 in vec2 surfaceTexcoord;
-in vec4 surfaceColour;
+in vec3 surfaceColour;
 uniform sampler2D materialTexture;
 out vec4 fragmentColour;
 void main() {
-    fragmentColour = surfaceColour * texture(materialTexture, surfaceTexcoord);
+    vec4 texel = texture(materialTexture, surfaceTexcoord);
+    fragmentColour = vec4(surfaceColour * texel.rgb, texel.a);
 }
 )";
 
@@ -448,6 +449,15 @@ void DrawCamera(const Camera& c, const glm::ivec4& viewport) {
     world.trianglesDrawn += DrawEntities(v, false);
 }
 
+// The sky fills every pixel that the first camera's entities leave: when that camera sees the
+// whole screen, clearing the colour first would only be written over.
+bool SkyCoversTheScreen() {
+    if (!SkyShown()) return false;
+    for (const Camera& c : world.cameras)
+        if (c.exists) return ViewportOf(c) == glm::ivec4(0, 0, screen.width, screen.height);
+    return false;
+}
+
 void ReleaseTexture(GLuint& name) {
     if (name) glDeleteTextures(1, &name);
     name = 0;
@@ -484,7 +494,7 @@ void RenderWorld() {
     glViewport(0, 0, screen.width, screen.height);
     glDepthMask(GL_TRUE);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(SkyCoversTheScreen() ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     FillTransforms();
     if (!world.referenceRendering) UploadTransforms();
     bool firstCamera = true;

@@ -17,7 +17,8 @@ namespace {
 constexpr GLuint skyUnit = 0;
 // The sphere around the camera on which the panorama lies: its texture coordinates are worked
 // out exactly at the corners and run linearly in between, so each pixel only looks them up.
-// At this many steps (5.6 degrees) the picture is off by less than a texel anywhere.
+// At this many steps (5.6 degrees) a point of the picture lands at most a texel and a half
+// from its exact place, a still warp fixed to the sky that turns with it.
 constexpr int skyColumns = 64;
 constexpr int skyRows = 32;
 
@@ -58,19 +59,23 @@ SkyGpu skyGpu;
 // Longitude grows as the view turns right (+X from +Z), so the picture is not mirrored; the
 // picture's top row is straight up. The seam's column is there twice, at u = 0 and u = 1, and
 // each pole has one corner per column, at the middle of its column.
-SkyVertex SphereVertex(float u, float v) {
-    const float longitude = (u - 0.5f) * glm::two_pi<float>(), polar = v * glm::pi<float>();
-    return {{std::sin(polar) * std::sin(longitude), std::cos(polar), std::sin(polar) * std::cos(longitude)}, {u, v}};
+// Corners that the sphere's triangles share have the very same position, the seam's included,
+// so that no pixel falls between two triangles.
+SkyVertex SphereVertex(int row, int column) {
+    const bool pole = row == 0 || row == skyRows;
+    const float u = (static_cast<float>(column) + (pole ? 0.5f : 0.0f)) / skyColumns;
+    const float v = static_cast<float>(row) / skyRows;
+    const float longitude = (static_cast<float>(column % skyColumns) / skyColumns - 0.5f) * glm::two_pi<float>();
+    const float polar = pole ? (row == 0 ? 0.0f : glm::pi<float>()) : v * glm::pi<float>();
+    const float ring = pole ? 0.0f : std::sin(polar);
+    return {{ring * std::sin(longitude), row == 0 ? 1.0f : row == skyRows ? -1.0f : std::cos(polar), ring * std::cos(longitude)},
+            {u, v}};
 }
 
 void BuildSphere(std::vector<SkyVertex>& vertices, std::vector<uint32_t>& indices) {
     const auto at = [](int row, int column) { return static_cast<uint32_t>(row * (skyColumns + 1) + column); };
     for (int row = 0; row <= skyRows; ++row)
-        for (int column = 0; column <= skyColumns; ++column) {
-            const bool pole = row == 0 || row == skyRows;
-            const float u = (static_cast<float>(column) + (pole ? 0.5f : 0.0f)) / skyColumns;
-            vertices.push_back(SphereVertex(u, static_cast<float>(row) / skyRows));
-        }
+        for (int column = 0; column <= skyColumns; ++column) vertices.push_back(SphereVertex(row, column));
     for (int row = 0; row < skyRows; ++row)
         for (int column = 0; column < skyColumns; ++column) {
             const uint32_t a = at(row, column), b = at(row, column + 1), c = at(row + 1, column), d = at(row + 1, column + 1);
