@@ -33,13 +33,18 @@ void main() {
 }
 )";
 
+// A texture of one level needs no level of detail at all, and a pixel is cheaper without it.
 const char* skyFragmentShader = R"(
 in vec2 panoramaTexcoord;
 uniform sampler2D panorama;
 uniform float level;
 out vec4 fragmentColour;
 void main() {
+#ifdef ONE_LEVEL
+    fragmentColour = vec4(texture(panorama, panoramaTexcoord).rgb, 1.0);
+#else
     fragmentColour = vec4(textureLod(panorama, panoramaTexcoord, level).rgb, 1.0);
+#endif
 }
 )";
 
@@ -48,11 +53,16 @@ struct SkyVertex {
     float texcoord[2];
 };
 
-struct SkyGpu {
-    bool failed = false; // the program did not build: no sky rather than a retry every frame
-    GLuint program = 0, vao = 0, vertexBuffer = 0, indexBuffer = 0;
-    GLsizei indexCount = 0;
+struct SkyProgram {
+    GLuint id = 0;
     GLint viewProjection = -1, panorama = -1, level = -1;
+};
+
+struct SkyGpu {
+    bool failed = false; // the programs did not build: no sky rather than a retry every frame
+    SkyProgram levels, oneLevel;
+    GLuint vao = 0, vertexBuffer = 0, indexBuffer = 0;
+    GLsizei indexCount = 0;
 };
 SkyGpu skyGpu;
 
@@ -84,17 +94,26 @@ void BuildSphere(std::vector<SkyVertex>& vertices, std::vector<uint32_t>& indice
         }
 }
 
-bool EnsureSkyProgram() {
-    if (skyGpu.program) return true;
+void FindUniforms(SkyProgram& p) {
+    p.viewProjection = glGetUniformLocation(p.id, "viewProjection");
+    p.panorama = glGetUniformLocation(p.id, "panorama");
+    p.level = glGetUniformLocation(p.id, "level");
+}
+
+bool EnsureSkyPrograms() {
+    if (skyGpu.levels.id) return true;
     if (skyGpu.failed) return false;
-    skyGpu.program = CompileProgram({skyVertexShader, skyFragmentShader, nullptr});
-    if (!skyGpu.program) {
+    const ProgramSource sources[] = {{skyVertexShader, skyFragmentShader, nullptr},
+                                     {skyVertexShader, skyFragmentShader, "#define ONE_LEVEL\n"}};
+    GLuint programs[2] = {};
+    if (!CompilePrograms(sources, programs, 2)) {
         skyGpu.failed = true;
         return false;
     }
-    skyGpu.viewProjection = glGetUniformLocation(skyGpu.program, "viewProjection");
-    skyGpu.panorama = glGetUniformLocation(skyGpu.program, "panorama");
-    skyGpu.level = glGetUniformLocation(skyGpu.program, "level");
+    skyGpu.levels.id = programs[0];
+    skyGpu.oneLevel.id = programs[1];
+    FindUniforms(skyGpu.levels);
+    FindUniforms(skyGpu.oneLevel);
     std::vector<SkyVertex> vertices;
     std::vector<uint32_t> indices;
     BuildSphere(vertices, indices);
@@ -187,7 +206,8 @@ void UpdateSky() {
 
 void DrawSky(const glm::mat4& projection, const glm::mat4& view, int viewportHeight) {
     const Sky& sky = world.sky;
-    if (!sky.gl || !EnsureSkyProgram()) return;
+    if (!sky.gl || !EnsureSkyPrograms()) return;
+    const SkyProgram& program = sky.levels > 1 ? skyGpu.levels : skyGpu.oneLevel;
     const glm::mat4 turnOnly = glm::mat4(glm::mat3(view)); // the sky is infinitely far: no translation
     const glm::mat4 viewProjection = projection * turnOnly;
     const float level = glm::clamp(LevelOfDetail(viewportHeight) - static_cast<float>(sky.firstLevel), 0.0f,
@@ -197,10 +217,10 @@ void DrawSky(const glm::mat4& projection, const glm::mat4& view, int viewportHei
     glDepthMask(GL_FALSE);
     glDisable(GL_BLEND);
     glDisable(GL_CULL_FACE);
-    glUseProgram(skyGpu.program);
-    glUniformMatrix4fv(skyGpu.viewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
-    glUniform1i(skyGpu.panorama, skyUnit);
-    glUniform1f(skyGpu.level, level);
+    glUseProgram(program.id);
+    glUniformMatrix4fv(program.viewProjection, 1, GL_FALSE, glm::value_ptr(viewProjection));
+    glUniform1i(program.panorama, skyUnit);
+    glUniform1f(program.level, level);
     glActiveTexture(GL_TEXTURE0 + skyUnit);
     glBindSampler(skyUnit, 0);
     glBindTexture(GL_TEXTURE_2D, sky.gl);
@@ -215,7 +235,8 @@ void DropSkyTexture() {
 
 void ReleaseSkyObjects() {
     DropSkyTexture();
-    if (skyGpu.program) glDeleteProgram(skyGpu.program);
+    GLuint programs[] = {skyGpu.levels.id, skyGpu.oneLevel.id};
+    DeletePrograms(programs, 2);
     if (skyGpu.vao) glDeleteVertexArrays(1, &skyGpu.vao);
     const GLuint buffers[] = {skyGpu.vertexBuffer, skyGpu.indexBuffer};
     if (skyGpu.vertexBuffer) glDeleteBuffers(2, buffers);
