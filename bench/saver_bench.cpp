@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -225,6 +226,7 @@ std::string StartDummyXorg() {
     const pid_t pid = fork();
     if (pid == 0) {
         close(fds[0]);
+        freopen("/dev/null", "w", stderr); // its banner and log lines go to its log file
         const std::string fd = std::to_string(fds[1]), config = folder + "/xorg.conf", log = folder + "/xorg.log";
         execlp("Xorg", "Xorg", "-displayfd", fd.c_str(), "-config", config.c_str(), "-logfile", log.c_str(),
                "-noreset", "-nolisten", "tcp", static_cast<char*>(nullptr));
@@ -286,6 +288,24 @@ int main(int argc, char** argv) {
                 screenHeight, options.seconds, warmUpSeconds);
     PrintHeader();
 
+    // The peers run before and after the saver, and their mean is the yardstick: the machine's
+    // other load drifts during a run of several minutes.
+    std::vector<Result> peerRuns[std::size(peers)];
+    const auto runPeers = [&] {
+        if (!options.peers) return;
+        for (size_t p = 0; p < std::size(peers); ++p) {
+            const std::string path = std::string(peerFolder) + "/" + peers[p];
+            if (!fs::exists(path)) {
+                std::printf("%-34s not installed (Debian package xscreensaver-gl)\n", peers[p]);
+                continue;
+            }
+            Launch l{{path, "-root", "-delay", "0"}, {onXvfb}, false, 0};
+            const Result r = Measure(std::string("xscreensaver ") + peers[p], l, options.seconds);
+            PrintRow(r, "", "");
+            if (r.ran) peerRuns[p].push_back(r);
+        }
+    };
+    runPeers();
     std::vector<std::vector<Result>> saver(options.builds.size()); // [build][case]: sky, no sky per count
     for (size_t b = 0; b < options.builds.size(); ++b)
         for (int count : objectCounts)
@@ -295,22 +315,21 @@ int main(int argc, char** argv) {
                 PrintRow(r, std::to_string(ObjectsOf(count)), sky ? "yes" : "no");
                 saver[b].push_back(r);
             }
-
+    runPeers();
     std::vector<Result> peerResults;
-    if (options.peers)
-        for (const char* peer : peers) {
-            const std::string path = std::string(peerFolder) + "/" + peer;
-            if (!fs::exists(path)) {
-                std::printf("%-34s not installed (Debian package xscreensaver-gl)\n", peer);
-                continue;
-            }
-            Launch l{{path, "-root", "-delay", "0"}, {onXvfb}, false, 0};
-            const Result r = Measure(std::string("xscreensaver ") + peer, l, options.seconds);
-            PrintRow(r, "", "");
-            peerResults.push_back(r);
-        }
+    for (size_t p = 0; p < std::size(peers); ++p) {
+        if (peerRuns[p].empty()) continue;
+        Result mean = peerRuns[p].front();
+        mean.label += " (mean)";
+        mean.fps = mean.cpuMsPerFrame = 0;
+        for (const Result& r : peerRuns[p]) mean.fps += r.fps, mean.cpuMsPerFrame += r.cpuMsPerFrame;
+        mean.fps /= peerRuns[p].size();
+        mean.cpuMsPerFrame /= peerRuns[p].size();
+        PrintRow(mean, "", "");
+        peerResults.push_back(mean);
+    }
 
-    const Result* glschool = peerResults.empty() || !peerResults.front().ran ? nullptr : &peerResults.front();
+    const Result* glschool = peerRuns[0].empty() ? nullptr : &peerResults.front();
     const Result& big = saver[0][2 * 2];  // 2,048 objects with the sky
     const Result& small = saver[0][0];    // 128 objects with the sky
     std::printf("\ntargets (this build, load average now %s):\n", LoadAverage().c_str());
@@ -350,11 +369,15 @@ int main(int argc, char** argv) {
         if (xorg.empty()) {
             std::printf("  paced: skipped, Xorg with the dummy driver did not start (xserver-xorg-video-dummy)\n");
         } else {
-            Launch l{{InstallBuild(options.builds[0].second, largestObjectCount, true), "/s"}, {"DISPLAY=" + xorg}, false, 0};
-            const Result r = Measure("paced", l, options.seconds);
+            for (const auto& [label, folder] : options.builds)
+                for (int count : {objectCounts[0], largestObjectCount}) {
+                    Launch l{{InstallBuild(folder, count, true), "/s"}, {"DISPLAY=" + xorg}, false, 0};
+                    const Result r = Measure(label, l, options.seconds);
+                    std::printf("  %s at 60 Hz (Xorg, dummy driver), %d objects with the sky: %.1f fps, CPU %.0f %% of "
+                                "one core (%.2f s of CPU a second)\n", label.c_str(), ObjectsOf(count), r.fps,
+                                100.0 * r.cpuShare, r.cpuShare);
+                }
             StopDummyXorg();
-            std::printf("  paced at 60 Hz (Xorg, dummy driver), 2,048 objects with the sky: %.1f fps, CPU %.0f %% of one "
-                        "core (%.2f s of CPU a second)\n", r.fps, 100.0 * r.cpuShare, r.cpuShare);
         }
     }
     std::printf("load average at the end: %s\n", LoadAverage().c_str());
