@@ -85,8 +85,9 @@ Gpu gpu;
 
 // ---- shaders ----
 
-// The light is worked out per vertex (on the swarm's flat faces the same as per pixel), so each
-// pixel only looks up its texel. Vertex colours are always opaque: the alpha is the texel's.
+// The light is worked out per pixel: most of the swarm's solids carry, besides face normals,
+// corners tilted toward a neighbouring face, and the shading across such a face follows them.
+// Vertex colours are always opaque: the alpha is the texel's.
 const char* entityVertexShader = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
@@ -99,11 +100,7 @@ uniform vec4 entityRows[3];
 #else
 uniform samplerBuffer entityTransforms;
 #endif
-uniform bool lit;
-uniform vec3 lightColour;
-uniform vec3 towardLight;
-uniform float ambientShare;
-uniform float backShare;
+out vec3 worldNormal;
 out vec2 surfaceTexcoord;
 out vec3 surfaceColour;
 void main() {
@@ -117,7 +114,26 @@ void main() {
 #endif
     vec4 local = vec4(position, 1.0);
     vec3 placed = vec3(dot(row0, local), dot(row1, local), dot(row2, local));
-    vec3 worldNormal = vec3(dot(row0.xyz, normal), dot(row1.xyz, normal), dot(row2.xyz, normal));
+    worldNormal = vec3(dot(row0.xyz, normal), dot(row1.xyz, normal), dot(row2.xyz, normal));
+    surfaceTexcoord = texcoord;
+    surfaceColour = colour.rgb;
+    gl_Position = viewProjection * vec4(placed, 1.0);
+}
+)";
+
+const char* entityFragmentShader = R"(
+in vec3 worldNormal;
+in vec2 surfaceTexcoord;
+in vec3 surfaceColour;
+uniform sampler2D materialTexture;
+uniform bool lit;
+uniform vec3 lightColour;
+uniform vec3 towardLight;
+uniform float ambientShare;
+uniform float backShare;
+out vec4 fragmentColour;
+void main() {
+    vec4 texel = texture(materialTexture, surfaceTexcoord);
     vec3 lighting = vec3(1.0);
     if (lit) {
         float size = length(worldNormal);
@@ -125,20 +141,7 @@ void main() {
         float facing = max(cosine, 0.0) + backShare * max(-cosine, 0.0);
         lighting = lightColour * (ambientShare + (1.0 - ambientShare) * facing);
     }
-    surfaceTexcoord = texcoord;
-    surfaceColour = colour.rgb * lighting;
-    gl_Position = viewProjection * vec4(placed, 1.0);
-}
-)";
-
-const char* entityFragmentShader = R"(
-in vec2 surfaceTexcoord;
-in vec3 surfaceColour;
-uniform sampler2D materialTexture;
-out vec4 fragmentColour;
-void main() {
-    vec4 texel = texture(materialTexture, surfaceTexcoord);
-    fragmentColour = vec4(surfaceColour * texel.rgb, texel.a);
+    fragmentColour = vec4(surfaceColour * texel.rgb * lighting, texel.a);
 }
 )";
 
