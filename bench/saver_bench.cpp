@@ -6,6 +6,7 @@
 // paced saver's CPU use.
 //
 // Usage: saver_bench [--seconds N] [--compare LABEL=DIR]... [--no-peers] [--no-paced] [--no-memory]
+//                    [--paced-only]
 // DIR holds another build's Zelvaro, Zelvaro.so and Zelvaro_Sky.zip (an older build, say).
 #include <signal.h>
 #include <sys/wait.h>
@@ -47,7 +48,7 @@ const char* const peers[] = {"glschool", "polyhedra"};
 struct Options {
     double seconds = 10.0;
     std::vector<std::pair<std::string, std::string>> builds; // label, folder
-    bool peers = true, paced = true, memory = true;
+    bool peers = true, paced = true, memory = true, xvfb = true;
 };
 
 struct ProbeLine {
@@ -268,21 +269,19 @@ Options ReadOptions(int argc, char** argv) {
         } else if (a == "--no-peers") o.peers = false;
         else if (a == "--no-paced") o.paced = false;
         else if (a == "--no-memory") o.memory = false;
+        else if (a == "--paced-only") o.xvfb = o.peers = o.memory = false;
         else {
-            std::fprintf(stderr, "usage: saver_bench [--seconds N] [--compare LABEL=DIR]... [--no-peers] [--no-paced] [--no-memory]\n");
+            std::fprintf(stderr, "usage: saver_bench [--seconds N] [--compare LABEL=DIR]... [--no-peers] [--no-paced] [--no-memory] [--paced-only]\n");
             std::exit(2);
         }
     }
     return o;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const Options options = ReadOptions(argc, argv);
-    std::printf("load average at start: %s (2 cores)\n", LoadAverage().c_str());
+// Every case under one Xvfb: the builds, the peers around them, the targets and the memory.
+bool RunOnXvfb(const Options& options) {
     const std::string xvfb = StartXvfb(screenWidth, screenHeight);
-    if (xvfb.empty()) return std::fprintf(stderr, "Xvfb did not start\n"), 1;
+    if (xvfb.empty()) return std::fprintf(stderr, "Xvfb did not start\n"), false;
     const std::string onXvfb = "DISPLAY=" + xvfb;
     std::printf("Xvfb %dx%d, Mesa llvmpipe; %.0f s a run, figures after the first %.0f s\n\n", screenWidth,
                 screenHeight, options.seconds, warmUpSeconds);
@@ -363,19 +362,30 @@ int main(int argc, char** argv) {
                     Verdict(r.rssMiB <= budget, 100.0 * (r.rssMiB / budget - 1.0)).c_str());
     }
     StopXvfb();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Options options = ReadOptions(argc, argv);
+    std::printf("load average at start: %s (2 cores)\n", LoadAverage().c_str());
+    if (options.xvfb && !RunOnXvfb(options)) return 1;
 
     if (options.paced) {
         const std::string xorg = StartDummyXorg();
         if (xorg.empty()) {
             std::printf("  paced: skipped, Xorg with the dummy driver did not start (xserver-xorg-video-dummy)\n");
         } else {
+            const std::pair<int, bool> pacedCases[] = {{objectCounts[0], false}, {objectCounts[0], true},
+                                                        {largestObjectCount, true}};
             for (const auto& [label, folder] : options.builds)
-                for (int count : {objectCounts[0], largestObjectCount}) {
-                    Launch l{{InstallBuild(folder, count, true), "/s"}, {"DISPLAY=" + xorg}, false, 0};
+                for (const auto& [count, sky] : pacedCases) {
+                    Launch l{{InstallBuild(folder, count, sky), "/s"}, {"DISPLAY=" + xorg}, false, 0};
                     const Result r = Measure(label, l, options.seconds);
-                    std::printf("  %s at 60 Hz (Xorg, dummy driver), %d objects with the sky: %.1f fps, CPU %.0f %% of "
-                                "one core (%.2f s of CPU a second)\n", label.c_str(), ObjectsOf(count), r.fps,
-                                100.0 * r.cpuShare, r.cpuShare);
+                    std::printf("  %s at 60 Hz (Xorg, dummy driver), %d objects %s the sky: %.1f fps, CPU %.0f %% of "
+                                "one core (%.2f s of CPU a second)\n", label.c_str(), ObjectsOf(count),
+                                sky ? "with" : "without", r.fps, 100.0 * r.cpuShare, r.cpuShare);
                 }
             StopDummyXorg();
         }
