@@ -2,6 +2,7 @@
 // lets a second copy end silently, and reports a missing engine in a message box.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include "support/process.h"
 #include "support/temp_folder.h"
@@ -104,6 +105,21 @@ TEST_F(Saver, SecondCopyEndsSilentlyWhileTheFirstRuns) {
     EXPECT_EQ(FindWindowTitled("Error"), ""); // no message on the way
     Xdotool("key space");
     EXPECT_EQ(WaitProcess(first, 10), 0);
+}
+
+TEST_F(Saver, SettingsFileThatIsNoFileRunsWithTheDefaults) {
+    const std::string ini = folder + "/Zelvaro.ini";
+    for (bool fifo : {false, true}) {
+        SCOPED_TRACE(fifo ? "a FIFO" : "a folder");
+        rmdir(ini.c_str());
+        unlink(ini.c_str());
+        ASSERT_EQ(fifo ? mkfifo(ini.c_str(), 0644) : mkdir(ini.c_str(), 0755), 0);
+        pid_t pid = StartSaver();
+        ASSERT_NE(window, "") << "the saver opened no window";
+        EXPECT_NE(Xdotool("getwindowgeometry " + window).find("1024x768"), std::string::npos);
+        Xdotool("key space");
+        EXPECT_EQ(WaitProcess(pid, 10), 0);
+    }
 }
 
 TEST_F(Saver, MissingEngineShowsItsMessageAndEndsWithCodeZero) {

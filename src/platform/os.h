@@ -24,6 +24,9 @@ void ReleaseSingleInstance();
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 // True if the file exists and this process may not write it.
 bool FileIsReadOnly(const std::string& path);
+// Reads a regular file whole into bytes. False for anything else in its place (a folder, a
+// FIFO, a device), which is never waited on, and on any error while reading.
+bool ReadRegularFile(const std::string& path, std::string& bytes);
 
 // Shared libraries, found by bare file name from the program's own folder first.
 extern const char* const LibrarySuffix; // ".so" or ".dll"
