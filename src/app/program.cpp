@@ -1,6 +1,9 @@
 // Process entry and EndProgram: every mode starts here and every path ends in EndProgram.
 #include <cstdio>
 #include <cstdlib>
+#ifdef ZELVARO_SANITIZE
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include "app/display.h"
 #include "app/run_modes.h"
@@ -17,6 +20,9 @@ void EndProgram() {
     StopInput();
     ReleaseEngine3D();            // the library is unloaded last
     std::fflush(nullptr);
+#ifdef ZELVARO_SANITIZE
+    __lsan_do_leak_check(); // _Exit skips the sanitizer's own check at exit
+#endif
     std::_Exit(0); // nothing may run after the facilities are gone; the exit code is always 0
 }
 
