@@ -144,5 +144,7 @@ void ReleaseGpuObjects(); // deletes every GL object while the context is still 
 GLuint CompileProgram(const char* vertexSource, const char* fragmentSource, const char* defines);
 void ReleaseImageObjects(); // the 2D drawing's own GL objects
 bool LoadSkyPicture(Sky& sky); // reads and decodes sky.name into sky.rgba
+// Any PNG file to 8-bit RGBA rows from the top; false for what is no picture it can show.
+bool DecodePng(const std::vector<uint8_t>& file, int& width, int& height, std::vector<uint8_t>& rgba);
 
 } // namespace zelvaro

@@ -88,8 +88,6 @@ void QuietWarning(png_structp, png_const_charp) {}
 
 } // namespace
 
-namespace {
-
 bool DecodePng(const std::vector<uint8_t>& file, int& width, int& height, std::vector<uint8_t>& rgba) {
     if (file.size() < pngSignatureSize || png_sig_cmp(file.data(), 0, pngSignatureSize) != 0) return false;
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning);
@@ -98,6 +96,8 @@ bool DecodePng(const std::vector<uint8_t>& file, int& width, int& height, std::v
     png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
     return ok;
 }
+
+namespace {
 
 // The file of that bare name in the most recently registered archive that holds one.
 bool ReadArchiveFile(const std::string& name, std::vector<uint8_t>& bytes) {
