@@ -110,6 +110,26 @@ bool FindDisplayMode(int width, int height, SDL_DisplayMode& found) {
     return false;
 }
 
+// A full-screen window that switches the display to mode when shown; nullptr when the display
+// refuses the switch (the window is gone again, and with it the switch).
+SDL_Window* OpenInDisplayMode(const char* title, const SDL_DisplayMode& mode) {
+    // At the display's corner: without a window manager nobody else moves it there. Created
+    // hidden, so that the display switches once, to this very mode, when it is shown.
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(firstDisplay, &bounds) != 0) return nullptr;
+    SDL_Window* window = SDL_CreateWindow(title, bounds.x, bounds.y, mode.w, mode.h,
+                                          SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN | SDL_WINDOW_HIDDEN);
+    if (!window) return nullptr;
+    SDL_DisplayMode shown;
+    if (SDL_SetWindowDisplayMode(window, &mode) == 0) {
+        SDL_ShowWindow(window);
+        if (SDL_GetCurrentDisplayMode(firstDisplay, &shown) == 0 && shown.w == mode.w && shown.h == mode.h)
+            return window;
+    }
+    SDL_DestroyWindow(window);
+    return nullptr;
+}
+
 void CountFrame() {
     const Clock::time_point now = Clock::now();
     if (!counter.started) {
@@ -132,24 +152,25 @@ float MeasuredFramesPerSecond() { return counter.fps; }
 
 // ---- opening and closing ----
 
-// Full screen at width x height when the display offers that mode, else in the desktop's own
-// mode. The colour depth is the desktop's whatever is asked.
+// Full screen in the display's own mode of width x height when it offers one; the display
+// switches to it while the window is shown. SDL gives the desktop its own mode back when the
+// window goes (CloseScreen, a failure below, SDL's end). Otherwise the desktop's own mode. The
+// colour depth is the desktop's whatever is asked.
 int OpenScreen(int width, int height, int, const char* title, int syncMode) {
     CloseScreen();
     if (!StartVideo()) return 0;
     SDL_DisplayMode desktop, exact;
     if (SDL_GetDesktopDisplayMode(firstDisplay, &desktop) != 0) return OpenOrClose(false);
-    const bool switchMode = FindDisplayMode(width, height, exact) && (exact.w != desktop.w || exact.h != desktop.h);
-    const int shownWidth = switchMode ? exact.w : desktop.w;
-    const int shownHeight = switchMode ? exact.h : desktop.h;
     SetContextAttributes();
-    const Uint32 flags = SDL_WINDOW_OPENGL | (switchMode ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-    SDL_Window* window = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED_DISPLAY(firstDisplay),
-                                          SDL_WINDOWPOS_CENTERED_DISPLAY(firstDisplay), shownWidth, shownHeight, flags);
-    if (window && switchMode) {
-        SDL_SetWindowDisplayMode(window, &exact);
-        SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN);
-    }
+    SDL_Window* window = nullptr;
+    if (FindDisplayMode(width, height, exact) && (exact.w != desktop.w || exact.h != desktop.h))
+        window = OpenInDisplayMode(title ? title : "", exact);
+    if (!window)
+        window = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED_DISPLAY(firstDisplay),
+                                  SDL_WINDOWPOS_CENTERED_DISPLAY(firstDisplay), desktop.w, desktop.h,
+                                  SDL_WINDOW_OPENGL | SDL_WINDOW_FULLSCREEN_DESKTOP);
+    int shownWidth = 0, shownHeight = 0;
+    if (window) SDL_GetWindowSize(window, &shownWidth, &shownHeight);
     if (!FinishOpening(window, shownWidth, shownHeight, syncMode, false)) return OpenOrClose(false);
     SDL_ShowCursor(SDL_DISABLE);
     screen.cursorHidden = true;

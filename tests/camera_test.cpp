@@ -33,11 +33,11 @@ int FirstDraw(uint64_t seed) {
 // Camera 0 where the scene leaves it, and a swarm of n objects for the dance.
 class Drift : public ::testing::Test {
 protected:
-    void Start(int n) {
+    void Start(int n, FakePlace camera = FakePlace{0, 0, -40}) {
         UseFakeEngine();
         ASSERT_TRUE(AllocateMotionHistory(n));
         for (int i = 1; i <= n; ++i) FakeEngine.entities[i] = FakePlace{};
-        FakeEngine.cameras[0] = FakePlace{0, 0, -40};
+        FakeEngine.cameras[0] = camera;
         StartDance();
         StartCamera();
     }
@@ -77,34 +77,45 @@ TEST(Ease, ClosesTheWeightedPartOfTheGap) {
             << "Ease(" << c.target << ", " << c.current << ", " << c.weight << ")";
 }
 
-TEST_F(Drift, FirstLegHeadsForItsTargetWithEasedVelocity) {
-    Start(8);
-    // (1, -30, -8) from (0, 0, -40) in 500 frames.
-    const float leg[3] = {float(1.0 / 500), float(-30.0 / 500), float(32.0 / 500)};
-    EXPECT_FLOAT_EQ(CameraDrift.driftVelocity.x, 0.002f);
-    EXPECT_FLOAT_EQ(CameraDrift.driftVelocity.y, -0.06f);
-    EXPECT_FLOAT_EQ(CameraDrift.driftVelocity.z, 0.064f);
-    EXPECT_EQ(CameraDrift.driftTarget.x, 1);
-    EXPECT_EQ(CameraDrift.driftTarget.y, -30);
-    EXPECT_EQ(CameraDrift.driftTarget.z, -8);
+TEST_F(Drift, FirstLegHeadsForItsTargetFromWhereverTheSceneLeftTheCamera) {
+    struct StartCase {
+        float start[3];    // where the scene left camera 0
+        float velocity[3]; // the first leg's: (1, -30, -8) minus the start, over 500 frames
+    };
+    const StartCase cases[] = {
+        {{0, 0, -40}, {0.002f, -0.06f, 0.064f}},
+        {{12.5f, -3, 7}, {-0.023f, -0.054f, -0.03f}},
+    };
+    for (const StartCase& c : cases) {
+        SCOPED_TRACE(c.start[2]);
+        Start(8, FakePlace{c.start[0], c.start[1], c.start[2]});
+        EXPECT_FLOAT_EQ(CameraDrift.driftVelocity.x, c.velocity[0]);
+        EXPECT_FLOAT_EQ(CameraDrift.driftVelocity.y, c.velocity[1]);
+        EXPECT_FLOAT_EQ(CameraDrift.driftVelocity.z, c.velocity[2]);
+        EXPECT_EQ(CameraDrift.driftTarget.x, 1);
+        EXPECT_EQ(CameraDrift.driftTarget.y, -30);
+        EXPECT_EQ(CameraDrift.driftTarget.z, -8);
 
-    const double share[] = {0.5, 0.75, 0.875}; // half the remaining gap each frame
-    double placed[3] = {0, 0, -40};
-    for (double part : share) {
-        SCOPED_TRACE(part);
-        Frame();
-        const float velocity[3] = {CameraDrift.cameraVelocity.x, CameraDrift.cameraVelocity.y, CameraDrift.cameraVelocity.z};
-        for (int axis = 0; axis < 3; ++axis) {
-            EXPECT_FLOAT_EQ(velocity[axis], float(leg[axis] * part)) << axis;
-            placed[axis] += leg[axis] * part;
+        const double share[] = {0.5, 0.75, 0.875}; // half the remaining gap each frame
+        double placed[3] = {c.start[0], c.start[1], c.start[2]};
+        for (double part : share) {
+            SCOPED_TRACE(part);
+            Frame();
+            const float velocity[3] = {CameraDrift.cameraVelocity.x, CameraDrift.cameraVelocity.y,
+                                       CameraDrift.cameraVelocity.z};
+            for (int axis = 0; axis < 3; ++axis) {
+                EXPECT_FLOAT_EQ(velocity[axis], float(c.velocity[axis] * part)) << axis;
+                placed[axis] += c.velocity[axis] * part;
+            }
+            const EngineCall move = LastCall("MoveCamera2");
+            ASSERT_EQ(move.args.size(), 5u);
+            EXPECT_EQ(move.args[0], 0);
+            EXPECT_NEAR(move.args[1], placed[0], 1e-5);
+            EXPECT_NEAR(move.args[2], placed[1], 1e-5);
+            EXPECT_NEAR(move.args[3], placed[2], 1e-5);
+            EXPECT_EQ(move.args[4], 0);
         }
-        const EngineCall move = LastCall("MoveCamera2");
-        ASSERT_EQ(move.args.size(), 5u);
-        EXPECT_EQ(move.args[0], 0);
-        EXPECT_NEAR(move.args[1], placed[0], 1e-6);
-        EXPECT_NEAR(move.args[2], placed[1], 1e-6);
-        EXPECT_NEAR(move.args[3], placed[2], 1e-5);
-        EXPECT_EQ(move.args[4], 0);
+        TearDown();
     }
 }
 

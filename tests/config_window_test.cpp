@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "support/process.h"
 #include "support/screenshot.h"
 #include "support/temp_folder.h"
+#include "support/wait.h"
 #include "support/xvfb.h"
 
 namespace {
@@ -222,6 +224,28 @@ TEST_F(ConfigWindowTest, GadgetsAreCreatedInOrderWithTheirKindPlaceAndFont) {
         EXPECT_EQ(GadgetVisible(layout.number), !layout.hidden);
         if (layout.regularFont || layout.linkFont) ExpectDialogFont(gadget->GetFont(), layout.linkFont);
     }
+}
+
+// The gadgets that Tab visits: the toolkit chains, in the order of creation, the gadgets that
+// take the focus from the keyboard (wxGTK hands exactly these to GTK as the focus chain).
+std::vector<int> TabStops() {
+    std::vector<int> stops;
+    for (wxWindow* gadget : GadgetWindow(OkButton)->GetParent()->GetChildren())
+        if (gadget->CanAcceptFocusFromKeyboard()) stops.push_back(gadget->GetId());
+    return stops;
+}
+
+TEST_F(ConfigWindowTest, TabVisitsTheGadgetsAUserCanWorkAndNothingElse) {
+    Open();
+    // The banner and the labels are only looked at; the license panel and the donation link
+    // are hidden until the license opens.
+    const std::vector<int> closed{ResolutionBox, ShowFpsCheck, ShowTimeCheck, ShapeBox, ObjectCountSlider,
+                                  LicenseButton, SiteLink, ToolLink, OkButton, CancelButton};
+    EXPECT_EQ(TabStops(), closed);
+    Activate(LicenseButton);
+    const std::vector<int> open{ResolutionBox, ShowFpsCheck, ShowTimeCheck, ShapeBox, ObjectCountSlider, LicensePanel,
+                                LicenseButton, SiteLink, ToolLink, DonationLink, OkButton, CancelButton};
+    EXPECT_EQ(TabStops(), open);
 }
 
 TEST_F(ConfigWindowTest, WindowHasItsTitleSizePlaceStyleAndIcon) {
@@ -503,18 +527,24 @@ TEST_F(ConfigWindowTest, ResolutionIsMatchedWithoutCaseAndKeptWhenNotOffered) {
 
 TEST_F(ConfigWindowTest, NoWideThirtyTwoBitModeLeavesTheListEmpty) {
     const std::vector<DisplayMode> narrow = {{640, 480, 32, 60}, {1024, 768, 16, 60}};
-    SetDisplayModesForTests(&narrow);
-    WriteIni("Resolution = 1024 x 768\r\n");
-    Open();
-    EXPECT_EQ(CountGadgetItems(ResolutionBox), 0);
-    Activate(OkButton);
-    EXPECT_NE(Ini().find("\r\nResolution = 1024 x 768\r\n"), std::string::npos);
-    EXPECT_TRUE(messages.empty());
+    const std::vector<DisplayMode> none; // a display that reports no mode at all (Wayland)
+    for (const std::vector<DisplayMode>* modes : {&narrow, &none}) {
+        SCOPED_TRACE(modes->size());
+        SetDisplayModesForTests(modes);
+        WriteIni("Resolution = 1024 x 768\r\n");
+        Open();
+        EXPECT_EQ(CountGadgetItems(ResolutionBox), 0);
+        EXPECT_TRUE(ConfigurationWindow()->IsShown());
+        Activate(OkButton);
+        EXPECT_NE(Ini().find("\r\nResolution = 1024 x 768\r\n"), std::string::npos);
+        EXPECT_TRUE(messages.empty());
+        CloseConfigurationWindow();
+    }
 }
 
 TEST_F(ConfigWindowTest, UnreadableDisplayModesShowTheMessageAndTouchNothing) {
     const std::vector<DisplayMode> none;
-    SetDisplayModesForTests(&none);
+    SetDisplayModesForTests(&none, /*enumerationStarts=*/false);
     WriteIni("Shape = 1\r\n");
     std::string before = Ini();
     EXPECT_FALSE(OpenConfigurationWindow());
@@ -611,28 +641,82 @@ TEST(Banner, GeneratorReproducesTheKeptPicture) {
 // The screen as the X server holds it.
 Picture TakeScreenshot() { return Screenshot(MakeTempFolder() + "/screen.png"); }
 
+// Screenshots, with the toolkit's events dispatched in between, until one satisfies the
+// predicate or the deadline passes.
+template <typename Predicate>
+bool WaitForScreen(Predicate good, double seconds) {
+    return WaitUntil([&] {
+        DispatchPendingToolkitEvents();
+        return good(TakeScreenshot());
+    }, seconds);
+}
+
 TEST_F(ConfigWindowTest, BannerGadgetShowsThePictureInsideItsSunkenFrame) {
     Open();
-    for (int i = 0; i < 20; ++i) {
-        DispatchPendingToolkitEvents();
-        Pause(0.02);
-    }
-    Picture screen = TakeScreenshot();
-    ASSERT_EQ(screen.rgba.size(), 1024u * 768u * 4u);
     wxPoint gadget = GadgetWindow(BannerImage)->GetScreenPosition();
     const unsigned char* bmp = BannerFile[0].bytes + 54;
     int matching = 0;
-    for (int y = 0; y < 134; ++y)
-        for (int x = 0; x < 420; ++x) {
-            const unsigned char* shown = screen.At(gadget.x + 2 + x, gadget.y + 2 + y);
-            const unsigned char* kept = bmp + (133 - y) * 1260 + x * 3;
-            matching += shown[0] == kept[2] && shown[1] == kept[1] && shown[2] == kept[0];
-        }
+    Picture screen;
+    WaitForScreen([&](const Picture& shot) {
+        screen = shot;
+        matching = 0;
+        if (shot.rgba.size() != 1024u * 768u * 4u) return false;
+        for (int y = 0; y < 134; ++y)
+            for (int x = 0; x < 420; ++x) {
+                const unsigned char* shown = shot.At(gadget.x + 2 + x, gadget.y + 2 + y);
+                const unsigned char* kept = bmp + (133 - y) * 1260 + x * 3;
+                matching += shown[0] == kept[2] && shown[1] == kept[1] && shown[2] == kept[0];
+            }
+        return matching == 420 * 134;
+    }, 30);
+    ASSERT_EQ(screen.rgba.size(), 1024u * 768u * 4u);
     EXPECT_EQ(matching, 420 * 134);
     // the frame: shadowed above and left, lit below and right
     const unsigned char* topLeft = screen.At(gadget.x, gadget.y + 60);
     const unsigned char* bottomRight = screen.At(gadget.x + 423, gadget.y + 60);
     EXPECT_LT(topLeft[0] + topLeft[1] + topLeft[2], bottomRight[0] + bottomRight[1] + bottomRight[2]);
+}
+
+// The screen columns of the tick marks drawn above the slider's bar: short dark upright
+// strokes on the window's face, each counted once however many columns wide.
+std::vector<int> TickMarks(const Picture& screen, wxWindow* slider) {
+    const wxPoint at = slider->GetScreenPosition();
+    const wxSize size = slider->GetSize();
+    const int stripBottom = at.y + size.y / 2 - 4; // the bar runs along the middle
+    std::vector<int> marks;
+    int lastColumn = -10;
+    for (int x = at.x; x < at.x + size.x; ++x) {
+        int dark = 0;
+        for (int y = at.y; y < stripBottom; ++y) {
+            const unsigned char* p = screen.At(x, y);
+            dark += (p[0] + p[1] + p[2]) / 3 < 170;
+        }
+        if (dark < 3) continue;
+        if (x != lastColumn + 1) marks.push_back(x);
+        lastColumn = x;
+    }
+    return marks;
+}
+
+TEST_F(ConfigWindowTest, SliderShowsATickMarkAtEveryLevel) {
+    Open();
+    wxWindow* slider = GadgetWindow(ObjectCountSlider);
+    // The thumb covers the mark of its own level: the two ends together show them all.
+    std::set<int> marks;
+    for (int thumb : {0, 4}) {
+        SCOPED_TRACE(thumb);
+        SetGadgetState(ObjectCountSlider, thumb);
+        std::vector<int> shown;
+        WaitForScreen([&](const Picture& screen) { return (shown = TickMarks(screen, slider)).size() == 4; }, 30);
+        EXPECT_EQ(shown.size(), 4u);
+        marks.insert(shown.begin(), shown.end());
+    }
+    ASSERT_EQ(marks.size(), 5u);
+    // evenly spaced, from one end of the bar to the other
+    std::vector<int> columns(marks.begin(), marks.end());
+    const int step = columns[1] - columns[0];
+    for (size_t i = 1; i < columns.size(); ++i) EXPECT_NEAR(columns[i] - columns[i - 1], step, 1) << i;
+    EXPECT_GT(step * 4, slider->GetSize().x * 3 / 4);
 }
 
 } // namespace

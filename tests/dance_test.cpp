@@ -145,7 +145,7 @@ TEST_F(Swarm, FirstFrameTurnsAndStepsEveryObject) {
     EXPECT_EQ(Record(1, 250).angleY, 0.0f);
     EXPECT_EQ(Record(1, 250).angleZ, 0.0f);
 
-    // Six calls per object, in this order, and nothing else.
+    // Five calls per object, in this order, and nothing else.
     std::vector<std::string> expectedNames;
     for (int i = 1; i <= n; ++i)
         for (const char* name : {"MoveEntity", "RotateEntity", "EntityX", "EntityY", "EntityZ"})
@@ -204,9 +204,12 @@ TEST_F(Swarm, ObjectTwoHundredFiftyNeverTurnsAboutYOrZ) {
     EXPECT_EQ(FakeEngine.entities[250].c, 0.0f);
 }
 
-// Speed, turn and step of every forward frame of one cycle, for a cycle of either sense.
+// Speed, turn, step and the engine's orientation of every forward frame of one cycle, for a
+// cycle of either sense. The offsets about Y and Z must differ, or angles swapped between the two
+// axes would pass.
 void CheckForwardPhase(int n, int sense, const std::vector<FakePlace>& startPlaces) {
     const float rateX = Dance.turnRateX, offsetY = Dance.turnOffsetY, offsetZ = Dance.turnOffsetZ;
+    ASSERT_NE(offsetY, offsetZ);
     for (int frame = 1; frame <= forwardFrames; ++frame) {
         SCOPED_TRACE(frame);
         // 1999 frames at full speed, then one less per frame, never 0 at a frame's start.
@@ -231,6 +234,11 @@ void CheckForwardPhase(int n, int sense, const std::vector<FakePlace>& startPlac
             ASSERT_NEAR(now.x - from.x, step.x, tolerance(now.x, from.x)) << i;
             ASSERT_NEAR(now.y - from.y, step.y, tolerance(now.y, from.y)) << i;
             ASSERT_NEAR(now.z - from.z, step.z, tolerance(now.z, from.z)) << i;
+            // the engine takes the angle about Y first
+            const FakePlace& entity = FakeEngine.entities[i];
+            ASSERT_EQ(entity.a, now.angleY) << i;
+            ASSERT_EQ(entity.b, now.angleX) << i;
+            ASSERT_EQ(entity.c, now.angleZ) << i;
         }
     }
     // Stopped after frame 2098: the rewind starts, and the next phase will run the other way.
@@ -245,9 +253,13 @@ std::vector<FakePlace> Places(int n) {
     return places;
 }
 
+// Turn offsets about Y and Z that differ, so that the two axes cannot be confused unseen.
+void GiveZItsOwnOffset() { Dance.turnOffsetZ = -1.3f; }
+
 TEST_F(Swarm, ForwardPhaseFlipsAfter1999FramesAndSlowsTo1) {
     const int n = 8;
     Start(n);
+    GiveZItsOwnOffset();
     FakeEngine.record = false;
     CheckForwardPhase(n, +1, Places(n));
 }
@@ -255,11 +267,13 @@ TEST_F(Swarm, ForwardPhaseFlipsAfter1999FramesAndSlowsTo1) {
 TEST_F(Swarm, RewindReplaysRowsNewestFirst) {
     const int n = 8;
     Start(n);
+    GiveZItsOwnOffset();
     FakeEngine.record = false;
     Frames(forwardFrames);
     ASSERT_TRUE(Dance.rewinding);
     const std::vector<ObjectState> recorded = History();
     auto row = [&](int r, int i) { return recorded[size_t(r) * n + (i - 1)]; };
+    ASSERT_NE(row(1000, 1).angleY, row(1000, 1).angleZ); // the replay must keep the axes apart
 
     FakeEngine.record = true;
     for (int frame = 1; frame <= rewindFrames; ++frame) {
@@ -357,6 +371,8 @@ TEST(TurnParameters, TakeEveryTenthInTheirRanges) {
 TEST_F(Swarm, SecondCycleRunsBackwardsFromTheFirstFramesPlaces) {
     const int n = 8;
     Start(n);
+    // The second cycle's turn parameters are drawn at the end of the first rewind.
+    SeedRandom(20240612);
     FakeEngine.record = false;
     Frames(forwardFrames);
     std::vector<FakePlace> rowOne(n + 1);

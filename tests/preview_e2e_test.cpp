@@ -4,10 +4,32 @@
 #include <signal.h>
 
 #include "support/process.h"
+#include "support/screenshot.h"
 #include "support/temp_folder.h"
+#include "support/wait.h"
 #include "support/xvfb.h"
 
 namespace {
+
+// Where preview_host puts its window, and the grey it fills it with.
+constexpr int hostX = 40, hostY = 40, hostWidth = 152, hostHeight = 112;
+constexpr int hostGrey = 0x40;
+
+// True once the host's area of the screen shows a frame of the preview: pixels that are
+// neither the host's own grey nor the black of a child window not yet drawn.
+bool HostShowsAFrame() {
+    Picture screen = Screenshot(MakeTempFolder() + "/screen.png");
+    if (screen.width < hostX + hostWidth || screen.height < hostY + hostHeight) return false;
+    int drawn = 0;
+    for (int y = hostY; y < hostY + hostHeight; ++y)
+        for (int x = hostX; x < hostX + hostWidth; ++x) {
+            const uint8_t* p = screen.At(x, y);
+            bool grey = p[0] == hostGrey && p[1] == hostGrey && p[2] == hostGrey;
+            bool black = p[0] == 0 && p[1] == 0 && p[2] == 0;
+            drawn += !grey && !black;
+        }
+    return drawn >= 20;
+}
 
 class Preview : public ::testing::Test {
 protected:
@@ -15,7 +37,8 @@ protected:
     void SetUp() override {
         IsolateRuntimeFolder();
         program = InstallProgramCopy(MakeTempFolder());
-        host = StartPiped({std::string(ZELVARO_TEST_BIN_DIR) + "/preview_host", "152", "112"});
+        host = StartPiped({std::string(ZELVARO_TEST_BIN_DIR) + "/preview_host", std::to_string(hostWidth),
+                           std::to_string(hostHeight)});
         hostId = ReadLine(host, 10);
         ASSERT_NE(hostId, "");
     }
@@ -27,15 +50,13 @@ protected:
         WriteLine(host, "children");
         return ReadLine(host, 5);
     }
-    // Waits until the preview's child window is shown; its "count WxH" line.
+    // Waits until the preview's child window is shown and frames are being drawn in it; the
+    // host's "count WxH" line.
     std::string WaitForChild(pid_t pid) {
         std::string children;
-        for (int i = 0; i < 200; ++i) {
-            children = Children();
-            if (children != "0" || !ProcessRunning(pid)) break;
-            Pause(0.1);
-        }
-        Pause(1.0); // frames are being drawn
+        WaitUntil([&] { return (children = Children()) != "0" || !ProcessRunning(pid); }, 30, 0.1);
+        EXPECT_TRUE(WaitUntil([&] { return HostShowsAFrame() || !ProcessRunning(pid); }, 30, 0.1))
+            << "the preview draws nothing";
         return children;
     }
     std::string program, hostId;

@@ -3,6 +3,7 @@
 //   children   prints "N WxH ..." : its child windows and their sizes
 //   close      sends the close request (WM_DELETE_WINDOW) to each child window
 //   destroy    destroys the host window
+//   keys       prints "keys N": the key presses the host has received so far
 //   quit       ends the host
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     Window root = DefaultRootWindow(display);
     Window host = XCreateSimpleWindow(display, root, 40, 40, width, height, 0, 0, 0x404040);
     XStoreName(display, host, "Zelvaro preview host");
+    XSelectInput(display, host, KeyPressMask);
     XMapWindow(display, host);
     XSync(display, False);
     std::printf("%lu\n", host);
@@ -28,6 +30,7 @@ int main(int argc, char** argv) {
     Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
     Atom deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
     std::string command;
+    int keyPresses = 0;
     while (std::getline(std::cin, command)) {
         Window rootReturn, parent, *children = nullptr;
         unsigned count = 0;
@@ -61,6 +64,15 @@ int main(int argc, char** argv) {
             XDestroyWindow(display, host);
             XSync(display, False);
             std::printf("destroyed\n");
+            std::fflush(stdout);
+        } else if (command == "keys") {
+            XSync(display, False);
+            while (XPending(display) > 0) {
+                XEvent event;
+                XNextEvent(display, &event);
+                keyPresses += event.type == KeyPress;
+            }
+            std::printf("keys %d\n", keyPresses);
             std::fflush(stdout);
         } else if (command == "quit") {
             break;

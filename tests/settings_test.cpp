@@ -1,11 +1,15 @@
 // The settings file: reading what users and older saves left, writing it whole and safely.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "platform/os.h"
@@ -18,12 +22,17 @@ namespace {
 std::vector<std::pair<std::string, std::string>> messages;
 void RecordMessage(const std::string& title, const std::string& text) { messages.push_back({title, text}); }
 
-// Each test gets its own program folder, so its settings file is its own.
+// Each test gets its own program folder and its own home and config folders, so its settings
+// file is its own wherever it lies.
 class SettingsFile : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = MakeTempFolder();
         SetProgramFilePathForTests(folder + "/Zelvaro");
+        home = MakeTempFolder();
+        setenv("HOME", home.c_str(), 1);
+        config = MakeTempFolder() + "/config"; // made by the first save that needs it
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
         messages.clear();
         SetMessageBoxHandler(RecordMessage);
         Settings = SettingsRecord{};
@@ -33,8 +42,40 @@ protected:
         SetProgramFilePathForTests("");
     }
     std::string Path() const { return folder + "/Zelvaro.ini"; }
-    std::string folder;
+    std::string folder, home, config;
 };
+
+// Files of this folder, whatever their kind.
+int CountEntries(const std::string& folder) {
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(folder)) ++entries;
+    return entries;
+}
+
+mode_t PermissionBits(const std::string& path) {
+    struct stat info{};
+    stat(path.c_str(), &info);
+    return info.st_mode & 07777;
+}
+
+// Runs the check in a child process as a user without privileges: as root, "nobody", for whom
+// folders without write access are what they are for any user. The check's result is the exit code.
+constexpr uid_t nobodyId = 65534;
+bool RunUnprivileged(const std::function<bool()>& check) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        bool dropped = geteuid() != 0 ||
+                       (setgroups(0, nullptr) == 0 && setgid(nobodyId) == 0 && setuid(nobodyId) == 0);
+        _exit(dropped && check() ? 0 : 1); // _exit: the parent's clean-up must not run here
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+// Hands a file to the user RunUnprivileged runs as.
+void GiveToUnprivileged(const std::string& path) {
+    if (geteuid() == 0 && chown(path.c_str(), nobodyId, nobodyId) != 0) ADD_FAILURE() << "cannot give " << path;
+}
 
 const std::string defaultFile =
     "[PARAM]\r\n; Screen resolution\r\nResolution = 1024 x 768\r\n;  \r\n; Objects shape\r\nShape = 2\r\n"
@@ -266,17 +307,28 @@ TEST_F(SettingsFile, ReadOnlyFileLoadsButIsNotOverwritten) {
     EXPECT_EQ(Settings.Shape, 1); // the caller's choices stay in memory
 }
 
-TEST_F(SettingsFile, SaveIntoAFolderThatCannotBeWritten) {
-    for (const char* program : {"/nonexistent-folder/Zelvaro", "/proc/Zelvaro"}) {
-        SCOPED_TRACE(program);
+TEST_F(SettingsFile, SaveWhereNoSettingsFolderCanBeMade) {
+    // The program's folder cannot hold the file, and the user's config folder cannot be made.
+    WriteFileBytes(home + "/plain", "");
+    const struct {
+        const char* program;
+        std::string configHome;
+    } cases[] = {
+        {"/nonexistent-folder/Zelvaro", "/proc/zelvaro-config"},
+        {"/proc/Zelvaro", home + "/plain/config"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
         messages.clear();
-        SetProgramFilePathForTests(program);
+        SetProgramFilePathForTests(c.program);
+        setenv("XDG_CONFIG_HOME", c.configHome.c_str(), 1);
         Settings = SettingsDefaults;
         SaveSettings();
         ASSERT_EQ(messages.size(), 1u);
         EXPECT_EQ(messages[0].second, "Can't save preferences !");
         EXPECT_EQ(Settings.Resolution, "1024 x 768");
     }
+    EXPECT_FALSE(FileExists("/nonexistent-folder"));
 }
 
 TEST_F(SettingsFile, SaveFailingMidwayLeavesTheOldFileIntact) {
@@ -296,17 +348,187 @@ TEST_F(SettingsFile, SaveFailingMidwayLeavesTheOldFileIntact) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].second, "Can't save preferences !");
     EXPECT_EQ(ReadFileBytes(Path()), old);
-    int entries = 0; // no temporary file is left behind
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(folder)) ++entries;
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(CountEntries(folder), 1); // no temporary file is left behind
+}
+
+TEST_F(SettingsFile, ProgramFolderIsThePathUpToItsLastSlash) {
+    const std::string longFolder = "/" + std::string(300, 'd');
+    const struct {
+        std::string program, folder;
+    } cases[] = {
+        {"/some/where/Other.scr", "/some/where/"},
+        {"/Zelvaro", "/"},
+        {"/opt/saver\\copy", "/opt/"}, // "\" is an ordinary character of a file name here
+        {"/opt/a\\b/Zelvaro", "/opt/a\\b/"},
+        {longFolder + "/Zelvaro", longFolder + "/"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        SetProgramFilePathForTests(c.program);
+        EXPECT_EQ(ProgramFolder(), c.folder);
+    }
 }
 
 TEST_F(SettingsFile, PathIsBesideTheProgramWhateverItsName) {
-    SetProgramFilePathForTests("/some/where/Other.scr");
-    EXPECT_EQ(SettingsFilePath(), "/some/where/Zelvaro.ini");
-    std::string longFolder = "/" + std::string(300, 'd');
-    SetProgramFilePathForTests(longFolder + "/Zelvaro");
-    EXPECT_EQ(SettingsFilePath(), longFolder + "/Zelvaro.ini");
+    // Folders of more than 255 characters in all, and names with "\" in them.
+    std::string deep = folder;
+    for (int level = 0; level < 3; ++level) deep += "/" + std::string(100, 'd');
+    const std::string backslashed = folder + "/a\\b";
+    for (const std::string& where : {deep, backslashed}) std::filesystem::create_directories(where);
+    const struct {
+        std::string program, settingsFile;
+    } cases[] = {
+        {folder + "/Other.scr", folder + "/Zelvaro.ini"},
+        {deep + "/Zelvaro", deep + "/Zelvaro.ini"},
+        {backslashed + "/x\\y", backslashed + "/Zelvaro.ini"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program);
+        SetProgramFilePathForTests(c.program);
+        EXPECT_EQ(SettingsFilePath(), c.settingsFile);
+        Settings = SettingsDefaults;
+        SaveSettings();
+        EXPECT_EQ(ReadFileBytes(c.settingsFile), defaultFile);
+    }
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SettingsFile, SaveKeepsTheOldFilesPermissionBits) {
+    const mode_t savedMask = umask(022);
+    Settings = SettingsDefaults;
+    SaveSettings();
+    EXPECT_EQ(PermissionBits(Path()), 0644u); // a new file: as the user's umask says
+    for (mode_t mode : {0600, 0640, 0664, 0666}) {
+        SCOPED_TRACE(mode);
+        chmod(Path().c_str(), mode);
+        SaveSettings();
+        EXPECT_EQ(PermissionBits(Path()), mode);
+    }
+    umask(savedMask);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SettingsFile, SaveWritesThroughALinkToItsTarget) {
+    const std::string elsewhere = MakeTempFolder();
+    const struct {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links; // link, what it points to
+        std::string target;
+        bool targetExists;
+    } cases[] = {
+        {"absolute link", {{Path(), elsewhere + "/a.ini"}}, elsewhere + "/a.ini", true},
+        {"relative link", {{Path(), "sub/b.ini"}}, folder + "/sub/b.ini", true},
+        {"link to a link", {{Path(), elsewhere + "/hop"}, {elsewhere + "/hop", "c.ini"}}, elsewhere + "/c.ini", true},
+        {"link to a file not made yet", {{Path(), elsewhere + "/d.ini"}}, elsewhere + "/d.ini", false},
+    };
+    std::filesystem::create_directory(folder + "/sub");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        for (const auto& [link, pointee] : c.links) {
+            std::filesystem::remove(link);
+            std::filesystem::create_symlink(pointee, link);
+        }
+        if (c.targetExists) WriteFileBytes(c.target, "[PARAM]\nShape = 0\n");
+        LoadSettings();
+        EXPECT_EQ(Settings.Shape, c.targetExists ? 0 : 2);
+        Settings.Shape = 3;
+        SaveSettings();
+        EXPECT_TRUE(messages.empty());
+        EXPECT_TRUE(std::filesystem::is_symlink(Path())); // the link stays a link
+        SettingsRecord expected = SettingsDefaults;
+        expected.Shape = 3;
+        EXPECT_EQ(ReadFileBytes(c.target), SettingsFileText(expected));
+    }
+}
+
+TEST_F(SettingsFile, SaveNeverWritesThroughALinkPlantedForItsTemporary) {
+    // Whoever may write the folder can plant a link at a name the save might use for its
+    // temporary file: the file it points to stays as it was.
+    const std::string victim = MakeTempFolder() + "/victim";
+    WriteFileBytes(victim, "untouched");
+    const std::string planted = Path() + ".tmp-" + std::to_string(getpid());
+    std::filesystem::create_symlink(victim, planted);
+    Settings = SettingsDefaults;
+    SaveSettings();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadFileBytes(victim), "untouched");
+    EXPECT_FALSE(std::filesystem::is_symlink(Path()));
+    EXPECT_EQ(ReadFileBytes(Path()), defaultFile);
+    EXPECT_EQ(CountEntries(folder), 2); // the file and the planted link, no temporary left
+}
+
+TEST_F(SettingsFile, WritableFileInAFolderThatTakesNoNewFileIsOverwrittenInPlace) {
+    WriteFileBytes(Path(), "[PARAM]\r\nResolution = 800 x 600\r\nShape = 0\r\n");
+    chmod(Path().c_str(), 0640);
+    GiveToUnprivileged(Path());
+    chmod(folder.c_str(), 0555); // readable by all, writable by none but root
+    const SettingsRecord chosen{"640 x 480", 1, 4, 1, 1, 1};
+    bool saved = RunUnprivileged([&] {
+        if (access(folder.c_str(), W_OK) == 0) return false; // the case needs a folder this user cannot write
+        Settings = chosen;
+        SaveSettings();
+        return messages.empty();
+    });
+    chmod(folder.c_str(), 0700);
+    EXPECT_TRUE(saved) << "the save was refused";
+    EXPECT_EQ(ReadFileBytes(Path()), SettingsFileText(chosen));
+    EXPECT_EQ(PermissionBits(Path()), 0640u);
+    EXPECT_EQ(CountEntries(folder), 1);
+}
+
+// Where the file lies: beside the program when its folder can be written or a writable file is
+// already there, else in the user's config folder. Load and save follow the same rule.
+TEST_F(SettingsFile, LocationFollowsWhatTheProgramFolderAllows) {
+    enum class Existing { None, Writable, ReadOnly };
+    enum class Where { BesideProgram, ConfigHome, HomeConfig };
+    const struct {
+        const char* what;
+        bool folderWritable;
+        Existing existing;
+        const char* configHome; // nullptr: unset
+        Where expected;
+        bool saves;
+    } cases[] = {
+        {"writable folder", true, Existing::None, "set", Where::BesideProgram, true},
+        {"writable folder, read-only file: kept, not saved", true, Existing::ReadOnly, "set", Where::BesideProgram, false},
+        {"read-only folder: the config home", false, Existing::None, "set", Where::ConfigHome, true},
+        {"read-only folder, no XDG_CONFIG_HOME: ~/.config", false, Existing::None, nullptr, Where::HomeConfig, true},
+        {"read-only folder, empty XDG_CONFIG_HOME: ~/.config", false, Existing::None, "", Where::HomeConfig, true},
+        {"read-only folder, relative XDG_CONFIG_HOME: ~/.config", false, Existing::None, "relative/config", Where::HomeConfig, true},
+        {"read-only folder holding a writable file", false, Existing::Writable, "set", Where::BesideProgram, true},
+        {"read-only folder holding a read-only file", false, Existing::ReadOnly, "set", Where::ConfigHome, true},
+    };
+    const SettingsRecord chosen{"800 x 600", 4, 3, 1, 0, 0};
+    const std::string before = "[PARAM]\r\nShape = 1\r\n";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp(); // fresh folders for each case
+        if (c.existing != Existing::None) WriteFileBytes(Path(), before);
+        if (c.existing == Existing::ReadOnly) chmod(Path().c_str(), 0444);
+        // Root writes anything: a folder without write bits is one meant to be kept.
+        if (!c.folderWritable) chmod(folder.c_str(), 0555);
+        if (!c.configHome) unsetenv("XDG_CONFIG_HOME");
+        else if (std::string(c.configHome) != "set") setenv("XDG_CONFIG_HOME", c.configHome, 1);
+
+        const std::string expected = c.expected == Where::BesideProgram ? Path()
+                                     : c.expected == Where::ConfigHome  ? config + "/zelvaro/Zelvaro.ini"
+                                                                        : home + "/.config/zelvaro/Zelvaro.ini";
+        EXPECT_EQ(SettingsFilePath(), expected);
+        Settings = chosen;
+        SaveSettings();
+        EXPECT_EQ(messages.empty(), c.saves);
+        if (c.saves) EXPECT_EQ(ReadFileBytes(expected), SettingsFileText(chosen));
+        if (expected != Path()) {
+            EXPECT_EQ(ReadFileBytes(Path()), c.existing == Existing::None ? "" : before);
+            EXPECT_EQ(PermissionBits(expected.substr(0, expected.rfind('/'))), 0700u); // made for this user alone
+        }
+        Settings = SettingsRecord{};
+        LoadSettings(); // the saver reads what the configuration window saved
+        EXPECT_EQ(Settings.Shape, c.saves ? chosen.Shape : 1);
+        EXPECT_EQ(Settings.Resolution, c.saves ? chosen.Resolution : "1024 x 768");
+        chmod(folder.c_str(), 0700);
+    }
 }
 
 } // namespace

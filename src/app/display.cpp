@@ -7,14 +7,12 @@
 #include "core/engine_table.h"
 #include "core/run_mode.h"
 #include "core/settings_record.h"
-#include "motion/camera.h"
-#include "motion/dance.h"
-#include "motion/overlay.h"
+#include "platform/cover_windows.h"
+#include "platform/desktop_mode.h"
 #include "platform/os.h"
 #include "platform/preview_window.h"
 #include "platform/screen.h"
 #include "scene/engine.h"
-#include "scene/scene.h"
 #include "settings/settings.h"
 
 namespace {
@@ -28,13 +26,16 @@ bool displayOpen = false;
     EndProgram();
 }
 
+// The saver on the primary monitor, every other monitor black.
 bool OpenFullScreen() {
     int32_t width = 0, height = 0;
     ParseResolution(Settings.Resolution, width, height);
+    GuardDesktopMode(); // before the display may switch modes
     // A size the display cannot show (or no height) opens the desktop's own mode instead.
     if (!Engine->OpenScreen(width, height, fullScreenDepth, "", syncToRefresh)) return false;
     ScreenWidth = Engine->ScreenWidth();
     ScreenHeight = Engine->ScreenHeight();
+    CoverOtherMonitors();
     return true;
 }
 
@@ -66,13 +67,8 @@ void StartSaverOrPreview() {
         OpenPreview();
     }
     displayOpen = true;
-    PrimeInput();
-    if (RunMode == RunModeKind::Saver) LoadGlyphs();
-
-    BuildScene();
-    StartCamera(); // reads where the scene put camera 0
-    StartDance();
-    StartOverlays();
+    PrimeInput(RunMode == RunModeKind::Saver); // the preview leaves keyboard and mouse to its host
+    PrepareFirstFrame();
     RunFrameLoop();
 }
 
@@ -102,7 +98,8 @@ void DispatchPreviewEvents() {
 }
 
 void CloseDisplay() {
-    if (displayOpen) Engine->CloseScreen();
+    UncoverMonitors();
+    if (displayOpen) Engine->CloseScreen(); // gives the desktop its own mode back
     displayOpen = false;
     ClosePreviewWindow();
 }

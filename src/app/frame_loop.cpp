@@ -2,6 +2,7 @@
 #include "app/frame_loop.h"
 
 #include "app/display.h"
+#include "app/hosted.h"
 #include "app/run_modes.h"
 #include "motion/camera.h"
 #include "motion/dance.h"
@@ -9,9 +10,15 @@
 #include "platform/os.h"
 #include "platform/screen.h"
 #include "scene/engine.h"
+#include "scene/scene.h"
+
+namespace {
+ExitTest exitTest = ExitRequested;
+}
 
 int ExitRequested() {
     if (RunMode == RunModeKind::Preview) return 0; // only the close request ends the preview
+    if (RunMode == RunModeKind::Hosted) return 0;  // the daemon that hosts it ends it
     bool keyDown = AnyKeyDown();
     if (QuitRequested()) return 1;
     int dx = 0, dy = 0;
@@ -21,15 +28,26 @@ int ExitRequested() {
     return ScreenLostFocus() ? 1 : 0;
 }
 
+void PrepareFirstFrame() {
+    if (RunMode != RunModeKind::Preview) LoadGlyphs(); // the preview draws no overlays
+    BuildScene();
+    StartCamera(); // reads where the scene put camera 0
+    StartDance();
+    StartOverlays();
+}
+
+void SetExitTestForTests(ExitTest test) { exitTest = test ? test : ExitRequested; }
+
 void RunFrameLoop() {
     do {
         if (RunMode == RunModeKind::Preview) DispatchPreviewEvents();
+        if (RunMode == RunModeKind::Hosted) DispatchHostedEvents();
         StepDance();
         StepCamera();
         Engine->RenderWorld();
-        if (RunMode == RunModeKind::Saver) DrawOverlays();
+        if (RunMode != RunModeKind::Preview) DrawOverlays();
         FlipDisplay();
-    } while (!ExitRequested());
+    } while (!exitTest());
 
     FreeMotionHistory();
     if (RunMode == RunModeKind::Saver) SetScreenSaverRunning(false);

@@ -1,11 +1,14 @@
 // Process entry and EndProgram: every mode starts here and every path ends in EndProgram.
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 #ifdef ZELVARO_SANITIZE
 #include <sanitizer/lsan_interface.h>
 #endif
 
 #include "app/display.h"
+#include "app/hosted.h"
 #include "app/run_modes.h"
 #include "platform/os.h"
 #include "platform/screen.h"
@@ -16,6 +19,7 @@
 void EndProgram() {
     ReleaseConfigurationWindow(); // fonts, gadgets and the toolkit
     CloseDisplay();               // the engine's screen; the pointer shows again
+    CloseHostedDisplay();
     ReleaseScreenImages();
     StopInput();
     ReleaseEngine3D();            // the library is unloaded last
@@ -28,6 +32,14 @@ void EndProgram() {
 
 void RunProgram(int argc, char** argv) {
     LoadLanguageTable(); // before the command line, so every mode has it
+
+    // A screen-saver daemon's words come before the protocol letters, which would read
+    // "-root" as the letter R.
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (std::optional<DaemonRequest> request = ReadDaemonArguments(arguments, std::getenv("XSCREENSAVER_WINDOW"))) {
+        RunMode = RunModeKind::Hosted;
+        StartHosted(*request);
+    }
 
     std::vector<std::string> words = SplitCommandLine(JoinArguments(argc, argv));
     std::string first = words.size() > 0 ? words[0] : std::string();

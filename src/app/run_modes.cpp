@@ -65,6 +65,44 @@ Dispatch DispatchFor(const std::string& modeLetter) {
     return Dispatch::Saver; // "S" and every letter the table does not know
 }
 
+bool ReadWindowId(const std::string& text, uint64_t& window) {
+    constexpr uint64_t largestId = 0xFFFFFFFF; // X11 ids are 32-bit
+    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+    const size_t first = hex ? 2 : 0;
+    if (text.size() <= first) return false;
+    uint64_t value = 0;
+    for (size_t at = first; at < text.size(); ++at) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        if (!(hex ? std::isxdigit(c) : std::isdigit(c))) return false;
+        const uint64_t digit = std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' + 10;
+        value = value * (hex ? 16 : 10) + digit;
+        if (value > largestId) return false;
+    }
+    window = value;
+    return true;
+}
+
+std::optional<DaemonRequest> ReadDaemonArguments(const std::vector<std::string>& arguments,
+                                                 const char* windowVariable) {
+    std::optional<DaemonRequest> request;
+    auto name = [&](const std::string& written) {
+        request = DaemonRequest{DaemonRequest::Target::NamedWindow, 0, written};
+        if (!ReadWindowId(written, request->window)) request->target = DaemonRequest::Target::BadWindowId;
+    };
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "-window-id" || arguments[i] == "--window-id") {
+            name(i + 1 < arguments.size() ? arguments[i + 1] : std::string());
+            return request; // an explicit window outranks "-root"
+        }
+        if (arguments[i] == "-root" || arguments[i] == "--root") {
+            // The daemon hands its own window over in the environment; run by hand, the desktop.
+            if (windowVariable && *windowVariable) name(windowVariable);
+            else request = DaemonRequest{};
+        }
+    }
+    return request;
+}
+
 std::string JoinArguments(int argc, char** argv) {
     std::string text;
     for (int i = 1; i < argc; ++i) {

@@ -3,7 +3,8 @@
 #pragma once
 #include <string>
 
-enum class RunModeKind { Configure, Saver, Preview };
+// Hosted: drawn in a window that a screen-saver daemon owns; the daemon decides when it ends.
+enum class RunModeKind { Configure, Saver, Preview, Hosted };
 
 extern RunModeKind RunMode;
 extern std::string HostHandleText;        // Preview: the host window handle as written

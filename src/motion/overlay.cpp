@@ -107,7 +107,7 @@ void StartOverlays() {
 }
 
 void DrawOverlays() {
-    if (RunMode != RunModeKind::Saver) return;
+    if (RunMode != RunModeKind::Saver && RunMode != RunModeKind::Hosted) return;
     if (Settings.showFPS == settingOn) DrawFrameRateLine();
     if (Settings.showTime == settingOn) DrawClock();
 }

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include "core/engine_table.h"
+#include "platform/display_modes.h"
 #include "platform/focus.h"
 
 namespace {
@@ -15,6 +16,22 @@ bool keyPressed = false;
 bool leftPressed = false;
 bool rightPressed = false;
 bool quitRequested = false; // the system asked the process to end (SIGTERM, SIGINT)
+
+// SDL takes the first motion after the pointer's place is forgotten (a window entered, a
+// grab) for placing it, not for motion. Giving it a place, which moves nothing in relative
+// mode, makes the next single count of motion count.
+void KeepMousePlaced() {
+    if (!SDL_GetRelativeMouseMode()) return;
+    SDL_Window* screen = static_cast<SDL_Window*>(Engine->ScreenWindow());
+    if (screen) SDL_WarpMouseInWindow(screen, 0, 0);
+}
+
+// Entering a window is where SDL forgets the place, and the motion that comes with it may be
+// handled in the same pump: place it again at once.
+int PlaceAgainOnEnter(void*, SDL_Event* event) {
+    if (event->type == SDL_WINDOWEVENT && event->window.event == SDL_WINDOWEVENT_ENTER) KeepMousePlaced();
+    return 0;
+}
 
 void PumpInput() {
     SDL_PumpEvents();
@@ -34,7 +51,9 @@ void PumpInput() {
 bool StartInput() {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
     inputStarted = true;
-    return true;
+    // Without a display SDL falls back to a driver that has no screen: input would "start" and
+    // the saver would run where nobody sees it, holding the single-instance lock.
+    return VideoDriverShowsOnScreen(SDL_GetCurrentVideoDriver());
 }
 
 void StopInput() {
@@ -42,14 +61,21 @@ void StopInput() {
     inputStarted = false;
 }
 
-void PrimeInput() {
+void PrimeInput(bool ownKeyboardAndMouse) {
+    SDL_Window* screen = static_cast<SDL_Window*>(Engine->ScreenWindow());
+    if (ownKeyboardAndMouse) {
+        // The device's own motion, not the pointer's: a mouse pushed against a screen edge moves
+        // no pointer but still ends the saver. The pointer is hidden anyway.
+        SDL_SetRelativeMouseMode(SDL_TRUE);
+        SDL_AddEventWatch(PlaceAgainOnEnter, nullptr);
+        // The saver's window takes the keyboard, so that another window taking it ends the saver.
+        RequestKeyboardFocus(screen);
+        screenHadFocus = WindowHasKeyboardFocus(screen);
+    }
     // Keys and buttons pressed on the new window count; its own appearance is no motion.
     PumpInput();
     SDL_GetRelativeMouseState(nullptr, nullptr);
-    // The saver's window takes the keyboard, so that another window taking it ends the saver.
-    SDL_Window* screen = static_cast<SDL_Window*>(Engine->ScreenWindow());
-    RequestKeyboardFocus(screen);
-    screenHadFocus = WindowHasKeyboardFocus(screen);
+    KeepMousePlaced();
 }
 
 void DiscardInputEvents() {
@@ -78,6 +104,7 @@ void ReadMouse(int& dx, int& dy, bool& left, bool& right) {
     left = leftPressed || (buttons & SDL_BUTTON_LMASK) != 0;
     right = rightPressed || (buttons & SDL_BUTTON_RMASK) != 0;
     leftPressed = rightPressed = false;
+    KeepMousePlaced();
 }
 
 bool ScreenLostFocus() {

@@ -3,14 +3,16 @@
 #include <cstddef>
 
 // ---- input ----
-bool StartInput();   // the video and event subsystems; false when there is no display
+bool StartInput();   // the video and event subsystems; false when there is no screen to show on
 void StopInput();
-void PrimeInput();   // first readings when the display opens, so its creation is not motion
+// First readings when the display opens, so its creation is not motion. The saver owns the
+// keyboard and the mouse's own motion; the preview leaves them to its host.
+void PrimeInput(bool ownKeyboardAndMouse);
 bool AnyKeyDown();   // pumps pending events first
 void DiscardInputEvents(); // the preview reads no input: its events are dropped
 void ReadMouse(int& dx, int& dy, bool& left, bool& right); // motion since the last reading
-bool ScreenLostFocus();
-bool QuitRequested();   // the system asked the process to end: a saver must not linger // the screen had the keyboard focus and another window took it
+bool ScreenLostFocus(); // the screen had the keyboard focus and another window took it
+bool QuitRequested();   // the system asked the process to end: a saver must not linger
 
 // ---- 2D drawing on an engine texture ----
 bool StartDrawingOnTexture(int texture); // borrows the texture's pixels

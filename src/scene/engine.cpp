@@ -8,7 +8,10 @@ void* engineLibrary = nullptr;
 }
 
 int InitEngine3D(int flags, const char* libraryName) {
-    void* library = LoadSharedLibrary(libraryName);
+    // The copy beside the program wins over whatever the library search path, or a preloaded
+    // library that wraps the loader, would find; the system's own search comes after it.
+    void* library = LoadSharedLibrary(ProgramFolder() + libraryName);
+    if (!library) library = LoadSharedLibrary(libraryName);
     if (!library) return 0;
     auto getEngine = reinterpret_cast<ZelvaroGetEngineFn>(SharedLibrarySymbol(library, ZELVARO_ENGINE_ENTRY));
     // A library of another API version answers NULL and counts as missing.

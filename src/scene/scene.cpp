@@ -53,7 +53,7 @@ void AddObject(int i, int32_t shape) {
 
 void AddSkyBox() {
     const std::string archive = ProgramFolder() + "Zelvaro_Sky.zip";
-    if (RunMode != RunModeKind::Saver) return;
+    if (RunMode == RunModeKind::Preview) return;
     Engine->Add3DArchive(archive.c_str(), zipArchive);
     Engine->SkyBox("space2.png");
 }

@@ -5,6 +5,9 @@
 #include <wx/generic/hyperlink.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
 
 #include <algorithm>
 
@@ -107,6 +110,7 @@ wxWindow* CreateGadget(const GadgetPlan& plan, const wxImage& banner) {
         if (banner.IsOk()) size = wxSize(banner.GetWidth() + 2 * bannerBorder, banner.GetHeight() + 2 * bannerBorder);
         auto* picture = new wxWindow(parent, plan.number, at, size, wxBORDER_NONE);
         picture->Bind(wxEVT_PAINT, PaintBanner);
+        picture->DisableFocusFromKeyboard(); // a picture: Tab passes it by
         return picture;
     }
     case GadgetKind::DropDown:
@@ -117,8 +121,10 @@ wxWindow* CreateGadget(const GadgetPlan& plan, const wxImage& banner) {
         return new wxCheckBox(parent, plan.number, text, at, size);
     case GadgetKind::TrackBar: {
         auto* slider = new wxSlider(parent, plan.number, 0, 0, objectCountLevels - 1, at, size,
-                                    wxSL_HORIZONTAL | wxSL_AUTOTICKS | wxSL_TOP);
-        slider->SetTickFreq(1);
+                                    wxSL_HORIZONTAL | wxSL_TICKS | wxSL_TOP);
+        // A mark at every level: the toolkit's own tick frequency leaves out both ends.
+        slider->ClearTicks();
+        for (int level = 0; level < objectCountLevels; ++level) slider->SetTick(level);
         // GTK cannot draw a scale in 20 pixels: it gets its smallest height, centred on its row,
         // with the tick marks above the bar so that they stay clear of the caption below.
         int least = slider->GetBestSize().GetHeight();
@@ -126,10 +132,16 @@ wxWindow* CreateGadget(const GadgetPlan& plan, const wxImage& banner) {
             slider->SetSize(at.x, at.y - (least - size.GetHeight()) / 2, size.GetWidth(), least);
         return slider;
     }
-    case GadgetKind::TextPanel:
-        // GTK shows each bar once the text overflows that way: the French license needs both.
-        return new wxTextCtrl(parent, plan.number, wxEmptyString, at, size,
-                              wxTE_MULTILINE | wxTE_RICH2 | wxTE_DONTWRAP | wxVSCROLL | wxALWAYS_SHOW_SB);
+    case GadgetKind::TextPanel: {
+        auto* panel = new wxTextCtrl(parent, plan.number, wxEmptyString, at, size,
+                                     wxTE_MULTILINE | wxTE_RICH2 | wxTE_DONTWRAP | wxVSCROLL | wxALWAYS_SHOW_SB);
+#ifdef __WXGTK__
+        // wxGTK leaves the bars to GTK, which shows one only while the text overflows that way;
+        // the panel shows both, whatever the language.
+        gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(panel->GetHandle()), GTK_POLICY_ALWAYS, GTK_POLICY_ALWAYS);
+#endif
+        return panel;
+    }
     case GadgetKind::Button:
         return new wxButton(parent, plan.number, text, at, size);
     case GadgetKind::Link:

@@ -3,8 +3,8 @@
 // Accented letters are written as their Windows-1252 bytes; line breaks are a single LF.
 #include <cstddef>
 
-// Row 23 credits the compiler that really built this copy: the build hands in its name and
-// version (ZELVARO_COMPILER_NAME, ZELVARO_COMPILER_VERSION).
+// Rows 23 to 25 credit the compiler that really built this copy: the build hands in its name,
+// version and site (ZELVARO_COMPILER_NAME, ZELVARO_COMPILER_VERSION, ZELVARO_COMPILER_SITE).
 
 extern const char LanguageList[];
 extern const size_t LanguageListSize;
@@ -73,9 +73,9 @@ const char LanguageList[] =
     /* 20 */ "...pensez \xe0 donner un petit coup de pouce \xe0 Morvane.\0"
     /* 21 */ "https://www.morvane.fr/faire-un-don/\0"
     /* 22 */ "Forme:\0"
-    /* 23 */ "Compil\xe9 avec " ZELVARO_COMPILER_NAME " C++ " ZELVARO_COMPILER_VERSION " (GCC)" "\0"
-    /* 24 */ "GCC : un compilateur libre, rapide et fiable. Merci \xe0 ses auteurs !\0"
-    /* 25 */ "https://gcc.gnu.org/\0"
+    /* 23 */ "Compil\xe9 avec " ZELVARO_COMPILER_NAME " " ZELVARO_COMPILER_VERSION "\0"
+    /* 24 */ ZELVARO_COMPILER_NAME " : un compilateur libre, rapide et fiable. Merci \xe0 ses auteurs !\0"
+    /* 25 */ ZELVARO_COMPILER_SITE "\0"
     /* 26 */ "#####\0"
     // English
     /*  0 */ "Fast, but not many objects...\0"
@@ -130,9 +130,9 @@ const char LanguageList[] =
     /* 20 */ "... please consider giving a little help to Morvane.\0"
     /* 21 */ "https://www.morvane.fr/en/donate/\0"
     /* 22 */ "Shape:\0"
-    /* 23 */ "Built with " ZELVARO_COMPILER_NAME " C++ " ZELVARO_COMPILER_VERSION " (GCC)" "\0"
-    /* 24 */ "GCC: a free, fast and dependable compiler. Thanks to its authors!\0"
-    /* 25 */ "https://gcc.gnu.org/\0"
+    /* 23 */ "Built with " ZELVARO_COMPILER_NAME " " ZELVARO_COMPILER_VERSION "\0"
+    /* 24 */ ZELVARO_COMPILER_NAME ": a free, fast and dependable compiler. Thanks to its authors!\0"
+    /* 25 */ ZELVARO_COMPILER_SITE "\0"
     /* 26 */ "#####\0"
     ;
 // The literal's own closing zero is not part of the list.

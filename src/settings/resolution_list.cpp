@@ -2,8 +2,6 @@
 // in the order of their sort keys.
 #include "settings/resolution_list.h"
 
-#include <wx/display.h>
-
 #include <algorithm>
 
 namespace {
@@ -15,6 +13,7 @@ constexpr int offeredDepth = 32;
 constexpr int padBelow = 1000; // sizes below this take one leading "0" in the sort key
 
 const std::vector<DisplayMode>* displayModesForTests = nullptr;
+bool enumerationStartsForTests = true;
 
 std::string SortKeyPart(int32_t size) { return (size < padBelow ? "0" : "") + std::to_string(size); }
 
@@ -41,16 +40,15 @@ std::string ResolutionText(const ResolutionEntry& entry) {
     return std::to_string(entry.width) + " x " + std::to_string(entry.height);
 }
 
+// The toolkit's own mode list knows only the current size on some desktops: the display is
+// asked directly.
 bool ReadDisplayModes(std::vector<DisplayMode>& modes) {
-    if (displayModesForTests) {
-        modes = *displayModesForTests;
-    } else {
-        if (wxDisplay::GetCount() == 0) return false;
-        wxArrayVideoModes found = wxDisplay(0u).GetModes();
-        for (size_t i = 0; i < found.size(); ++i)
-            modes.push_back({found[i].GetWidth(), found[i].GetHeight(), found[i].GetDepth(), found[i].GetRefresh()});
-    }
-    return !modes.empty();
+    if (!displayModesForTests) return ListDisplayModes(modes);
+    modes = *displayModesForTests;
+    return enumerationStartsForTests;
 }
 
-void SetDisplayModesForTests(const std::vector<DisplayMode>* modes) { displayModesForTests = modes; }
+void SetDisplayModesForTests(const std::vector<DisplayMode>* modes, bool enumerationStarts) {
+    displayModesForTests = modes;
+    enumerationStartsForTests = enumerationStarts;
+}

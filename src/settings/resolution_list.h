@@ -4,12 +4,7 @@
 #include <string>
 #include <vector>
 
-struct DisplayMode {
-    int width = 0;
-    int height = 0;
-    int bitsPerPixel = 0;
-    int refreshRate = 0;
-};
+#include "platform/display_modes.h"
 
 struct ResolutionEntry {
     int32_t width = 0;
@@ -24,7 +19,9 @@ std::vector<ResolutionEntry> BuildResolutionList(const std::vector<DisplayMode>&
 // "800 x 600"
 std::string ResolutionText(const ResolutionEntry& entry);
 
-// The display's modes; false when they cannot be read (no display, or none reported).
+// The display's modes; false when their enumeration cannot start (no display). A display that
+// reports none gives an empty list and true.
 bool ReadDisplayModes(std::vector<DisplayMode>& modes);
-// Replaces the display's own modes (nullptr restores them).
-void SetDisplayModesForTests(const std::vector<DisplayMode>* modes);
+// Replaces the display's own modes (nullptr restores them); enumerationStarts false stands for
+// a display that cannot be reached.
+void SetDisplayModesForTests(const std::vector<DisplayMode>* modes, bool enumerationStarts = true);

@@ -126,7 +126,20 @@ bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-std::string SettingsFilePath() { return ProgramFolder() + ProgramBaseName + ".ini"; }
+namespace {
+std::string SettingsFileName() { return std::string(ProgramBaseName) + ".ini"; }
+
+// Beside the program when its folder can be written, or when a writable settings file is
+// already there; otherwise (an installed copy) in the user's own settings folder.
+std::string SettingsFolder() {
+    const std::string programFolder = ProgramFolder();
+    if (FolderIsWritable(programFolder) || FileIsWritable(programFolder + SettingsFileName())) return programFolder;
+    const std::string userFolder = UserSettingsFolder();
+    return userFolder.empty() ? programFolder : userFolder;
+}
+} // namespace
+
+std::string SettingsFilePath() { return SettingsFolder() + SettingsFileName(); }
 
 SettingsRecord ParseSettingsText(const std::string& bytes) {
     bool utf8 = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
@@ -169,8 +182,11 @@ std::string SettingsFileText(const SettingsRecord& s) {
 }
 
 void SaveSettings() {
-    std::string path = SettingsFilePath();
-    // A read-only file is refused, and a failed write leaves the old file whole.
-    if (FileIsReadOnly(path) || !ReplaceFileContents(path, SettingsFileText(Settings)))
+    const std::string folder = SettingsFolder();
+    const std::string path = folder + SettingsFileName();
+    // The user's settings folder is made on the first save; the program's is never made. A
+    // read-only file is refused, and a failed write leaves the old file whole.
+    bool folderReady = folder == ProgramFolder() || MakeFolders(folder);
+    if (!folderReady || FileIsReadOnly(path) || !ReplaceFileContents(path, SettingsFileText(Settings)))
         ShowMessageBox("Error", "Can't save preferences !");
 }

@@ -1,9 +1,11 @@
-// The user's six persisted choices and the settings file beside the program.
+// The user's six persisted choices and their settings file.
 #pragma once
 #include <string>
 
 #include "core/settings_record.h"
 
+// Beside the program, or in the user's own settings folder when the program's folder cannot
+// hold it; worked out afresh at each call.
 std::string SettingsFilePath();
 // Fills Settings from the file, or with the defaults when it cannot be opened.
 void LoadSettings();
