@@ -38,6 +38,18 @@ void BecomeGroupDyingWithTest(pid_t testProcess) {
     if (getppid() != testProcess) _exit(127);
 }
 
+// In the child: "NAME=value" replaces NAME, except that a library to preload comes before
+// those the environment preloads already (the sanitizer build preloads the GL driver).
+void AddToEnvironment(const std::string& entry) {
+    const std::string preload = "LD_PRELOAD=";
+    const char* preloaded = std::getenv("LD_PRELOAD");
+    if (entry.compare(0, preload.size(), preload) == 0 && preloaded && *preloaded) {
+        setenv("LD_PRELOAD", (entry.substr(preload.size()) + ":" + preloaded).c_str(), 1);
+        return;
+    }
+    putenv(const_cast<char*>(entry.c_str()));
+}
+
 void Track(pid_t pid) {
     if (pid <= 0) return;
     setpgid(pid, pid); // also here, so that the group exists whichever side runs first
@@ -53,7 +65,7 @@ pid_t StartProcess(const std::vector<std::string>& argv, const std::vector<std::
     pid_t pid = fork();
     if (pid == 0) {
         BecomeGroupDyingWithTest(testProcess);
-        for (const std::string& entry : extraEnv) putenv(const_cast<char*>(entry.c_str()));
+        for (const std::string& entry : extraEnv) AddToEnvironment(entry);
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
