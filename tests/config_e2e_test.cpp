@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <X11/Xlib.h>
 
+#include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -237,6 +239,19 @@ TEST_F(ConfigE2eTest, CancelAndCloseBoxLeaveAnExistingFileUntouched) {
         else Click(cancelButton);
         EXPECT_EQ(WaitProcess(pid, 20), 0);
         EXPECT_EQ(ReadFileBytes(IniPath()), file);
+    }
+}
+
+TEST_F(ConfigE2eTest, SettingsFileThatIsNoFileOpensTheWindowAllTheSame) {
+    for (bool fifo : {false, true}) {
+        SCOPED_TRACE(fifo ? "a FIFO" : "a folder");
+        rmdir(IniPath().c_str());
+        unlink(IniPath().c_str());
+        ASSERT_EQ(fifo ? mkfifo(IniPath().c_str(), 0644) : mkdir(IniPath().c_str(), 0755), 0);
+        window.clear();
+        ASSERT_TRUE(Start()) << "no window";
+        Click(cancelButton);
+        EXPECT_EQ(WaitProcess(pid, 20), 0);
     }
 }
 

@@ -134,10 +134,10 @@ protected:
         ASSERT_NE(window, nullptr);
         SetGadgetState(gadget, state);
         wxEventType type = wxEVT_BUTTON;
-        if (wxDynamicCast(window, wxChoice)) type = wxEVT_CHOICE;
-        if (wxDynamicCast(window, wxCheckBox)) type = wxEVT_CHECKBOX;
-        if (wxDynamicCast(window, wxSlider)) type = wxEVT_SLIDER;
-        if (wxDynamicCast(window, wxGenericHyperlinkCtrl)) {
+        if (dynamic_cast<wxChoice*>(window)) type = wxEVT_CHOICE;
+        if (dynamic_cast<wxCheckBox*>(window)) type = wxEVT_CHECKBOX;
+        if (dynamic_cast<wxSlider*>(window)) type = wxEVT_SLIDER;
+        if (dynamic_cast<wxGenericHyperlinkCtrl*>(window)) {
             wxHyperlinkEvent event(window, gadget, "");
             window->GetEventHandler()->ProcessEvent(event);
         } else {

@@ -114,9 +114,14 @@ TEST_F(Preview, ASaverStartedWhileItRunsEndsSilently) {
 }
 
 TEST_F(Preview, NoHostWindowEndsAtOnce) {
-    for (const char* handle : {"0", "", "12345", "abc"}) {
-        SCOPED_TRACE(handle);
-        pid_t pid = StartProcess({program, "/p", handle});
+    const std::vector<std::vector<std::string>> commandLines = {
+        {"/p", "0"}, {"/p", ""}, {"/p", "12345"}, {"/p", "abc"},
+        {"/p:-9223372036854775808"}, {"/p:$FFFFFFFFFFFFFFFFFFFF"},
+    };
+    for (std::vector<std::string> args : commandLines) {
+        SCOPED_TRACE(args.back());
+        args.insert(args.begin(), program);
+        pid_t pid = StartProcess(args);
         EXPECT_EQ(WaitProcess(pid, 15), 0);
     }
 }

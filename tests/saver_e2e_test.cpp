@@ -2,6 +2,7 @@
 // lets a second copy end silently, and reports a missing engine in a message box.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include "support/process.h"
 #include "support/screenshot.h"
@@ -145,6 +146,22 @@ bool SamePicture(const Picture& a, const Picture& b) {
 void PressReturnIn(const std::string& box) {
     Xdotool("windowfocus --sync " + box);
     Xdotool("key --window " + box + " Return");
+}
+
+TEST_F(Saver, RunsWhenTheSettingsFileIsAFolderOrAFifo) {
+    const std::string ini = folder + "/Zelvaro.ini";
+    for (bool fifo : {false, true}) {
+        SCOPED_TRACE(fifo ? "a FIFO" : "a folder");
+        rmdir(ini.c_str());
+        unlink(ini.c_str());
+        ASSERT_EQ(fifo ? mkfifo(ini.c_str(), 0644) : mkdir(ini.c_str(), 0755), 0);
+        pid_t pid = StartSaver();
+        ASSERT_NE(window, "") << "the saver opened no window";
+        EXPECT_NE(Xdotool("getwindowgeometry " + window).find(std::to_string(screenWidth) + "x" + std::to_string(screenHeight)),
+                  std::string::npos);
+        Xdotool("key space");
+        EXPECT_EQ(WaitProcess(pid, 10), 0);
+    }
 }
 
 TEST_F(Saver, MissingEngineShowsItsMessageAndEndsWithCodeZero) {

@@ -10,9 +10,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <random>
 
 #include "platform/os.h"
 #include "settings/settings.h"
+#include "support/process.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -129,6 +131,127 @@ TEST_F(SettingsFile, LoadsEachKindOfFile) {
         EXPECT_EQ(Settings.showTime, c.expected.showTime);
         EXPECT_EQ(Settings.Language, c.expected.Language);
     }
+}
+
+// The six fields in one line, so that a difference shows whole.
+std::string Describe(const SettingsRecord& s) {
+    std::string text = "Resolution [";
+    const char* hex = "0123456789ABCDEF";
+    for (unsigned char c : s.Resolution)
+        text += c >= 0x20 && c < 0x7F ? std::string(1, char(c)) : std::string("\\x") + hex[c >> 4] + hex[c & 15];
+    return text + "] Shape " + std::to_string(s.Shape) + " ObjectCount " + std::to_string(s.ObjectCount) + " showFPS " +
+           std::to_string(s.showFPS) + " showTime " + std::to_string(s.showTime) + " Language " + std::to_string(s.Language);
+}
+
+TEST_F(SettingsFile, Utf8ValuesKeepOnlyWellFormedPrintableCharacters) {
+    const struct {
+        const char* what;
+        std::string value; // after "Resolution = " in a file with the byte-order mark
+        std::string expected;
+    } cases[] = {
+        {"two bytes", "800 \xC3\x97 600", "800 \xD7 600"},
+        {"the highest single byte", "\xC3\xBF", "\xFF"},
+        {"beyond one byte", "\xE2\x82\xAC|\xF0\x9F\x98\x80", "?|?"},
+        {"overlong line feed", "1\xC0\x8A" "2", "1??2"},
+        {"overlong NUL", "1\xC0\x80" "2", "1??2"},
+        {"overlong in three bytes", "1\xE0\x80\x8A", "1???"},
+        {"overlong in four bytes", "1\xF0\x80\x80\x8A", "1????"},
+        {"overlong printable", "\xC1\xBF", "??"},
+        {"a surrogate", "\xED\xA0\x80", "???"},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", "????"},
+        {"a lead byte without its continuation", "\xC3" "A", "?A"},
+        {"a continuation without its lead", "\x80" "A", "?A"},
+        {"cut off at the end", "A\xE2\x82", "A??"},
+        {"bytes no sequence begins with", "\xF8\x88\x80\x80\x80\xFF", "??????"},
+        {"control characters", "1\t2\x01" "3\x1F", "1?2?3?"},
+        {"C1 controls are single bytes above 0x1F", "\xC2\x85", "\x85"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SettingsRecord s = ParseSettingsText("\xEF\xBB\xBF[PARAM]\r\nResolution = " + c.value + "\r\n");
+        EXPECT_EQ(s.Resolution, c.expected);
+    }
+}
+
+// For any bytes: load, save, load again gives what the first load gave.
+TEST_F(SettingsFile, WhatALoadGivesASaveKeeps) {
+    auto expectRoundTrip = [&](const std::string& bytes) {
+        WriteFileBytes(Path(), bytes);
+        LoadSettings();
+        const SettingsRecord first = Settings;
+        SaveSettings();
+        LoadSettings();
+        EXPECT_EQ(Describe(Settings), Describe(first));
+    };
+    // A line feed smuggled into the value as an overlong sequence must not become a line.
+    expectRoundTrip("\xEF\xBB\xBF[PARAM]\r\nResolution = 1024 x 768\xC0\x8AShape = 4\r\nShape = 2\r\n");
+    expectRoundTrip("\xEF\xBB\xBF[PARAM]\nResolution = 1\xC0\x8D\xC0\x8A[X]\xC0\x8AShape = 1\n");
+    expectRoundTrip("\xEF\xBB\xBFResolution = 800\xC0\x80x\xC0\xA0" "600\n");
+    EXPECT_TRUE(messages.empty());
+
+    // Files made of the pieces a settings file is made of, and of stray bytes: some lines look
+    // like key lines, some are anything.
+    const std::vector<std::string> keys = {"Resolution", "Shape", "ObjectCount", "showFPS", "showTime", "Language", "[PARAM]"};
+    const std::vector<std::string> pieces = {
+        "\xEF\xBB\xBF", "[", "]", "\r\n", "\n", "\r", " ", "\t", "=", ";", "Resolution", "Shape", "1024 x 768", "-",
+        "+", "7", "300", "\xC0\x8A", "\xC0\x8D", "\xC0\x80", "\xC0\xA0", "\xE0\x80\x8A", "\xC3\x97", "\xC3", "\x80",
+        std::string(1, '\0'), "\x01", "\xFF"};
+    std::mt19937 generator(20240611);
+    auto chance = [&](int in) { return generator() % in == 0; };
+    auto anyPieces = [&](int most) {
+        std::string text;
+        for (int n = generator() % (most + 1); n > 0; --n)
+            text += chance(4) ? std::string(1, char(generator() & 0xFF)) : pieces[generator() % pieces.size()];
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        std::string bytes = chance(2) ? "\xEF\xBB\xBF" : "";
+        for (int line = generator() % 8; line > 0; --line) {
+            if (chance(3)) bytes += anyPieces(6);
+            else bytes += keys[generator() % keys.size()] + (chance(2) ? " = " : "=") + anyPieces(6);
+            bytes += chance(2) ? "\r\n" : "\n";
+        }
+        SCOPED_TRACE(::testing::PrintToString(bytes));
+        const SettingsRecord first = ParseSettingsText(bytes);
+        const SettingsRecord second = ParseSettingsText(SettingsFileText(first));
+        ASSERT_EQ(Describe(second), Describe(first));
+    }
+}
+
+// Anything but a regular file in the settings file's place: the defaults, at once, without a
+// word. Each load runs in a child process, so that a hang or a crash is seen as such.
+TEST_F(SettingsFile, WhatIsNoRegularFileCountsAsMissing) {
+    const struct {
+        const char* what;
+        void (*make)(const std::string& path);
+    } kinds[] = {
+        {"a folder", [](const std::string& path) { mkdir(path.c_str(), 0755); }},
+        {"a FIFO without a writer", [](const std::string& path) { mkfifo(path.c_str(), 0644); }},
+        {"a link to an endless device", [](const std::string& path) { [[maybe_unused]] int r = symlink("/dev/zero", path.c_str()); }},
+        {"a link to nowhere", [](const std::string& path) { [[maybe_unused]] int r = symlink("/nonexistent/file", path.c_str()); }},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        std::filesystem::remove_all(Path());
+        kind.make(Path());
+        pid_t pid = fork();
+        if (pid == 0) {
+            try {
+                Settings = SettingsRecord{"x", 9, 9, 9, 9, 9};
+                LoadSettings();
+                _exit(Describe(Settings) == Describe(SettingsDefaults) && messages.empty() ? 0 : 1);
+            } catch (...) {
+                _exit(2);
+            }
+        }
+        EXPECT_EQ(WaitProcess(pid, 20), 0) << "1: other settings; 2: an exception; -1: still loading";
+    }
+    // A link to a regular file is that file.
+    std::filesystem::remove_all(Path());
+    WriteFileBytes(folder + "/real.ini", "[PARAM]\nShape = 4\n");
+    ASSERT_EQ(symlink((folder + "/real.ini").c_str(), Path().c_str()), 0);
+    LoadSettings();
+    EXPECT_EQ(Settings.Shape, 4);
 }
 
 TEST_F(SettingsFile, MissingFileGivesDefaultsAndCreatesNothing) {

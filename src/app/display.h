@@ -3,13 +3,9 @@
 #include <cstdint>
 #include <string>
 
+#include "app/integer_text.h"
 #include "core/motion_history.h"
 #include "core/screen_size.h"
-
-// Reads an integer as the program's text reader does: blanks, sign, decimal, "$" hex, "%" binary.
-int64_t ReadIntegerText(const std::string& text);
-// Splits "1024 x 768" at the lower-case "x" into width and height.
-void ParseResolution(const std::string& resolution, int32_t& width, int32_t& height);
 
 // The start of Saver and Preview; runs the frame loop, never returns.
 [[noreturn]] void StartSaverOrPreview();

@@ -3,6 +3,9 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+#ifdef ZELVARO_SANITIZE
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include "app/display.h"
 #include "app/hosted.h"
@@ -21,6 +24,9 @@ void EndProgram() {
     StopInput();
     ReleaseEngine3D();            // the library is unloaded last
     std::fflush(nullptr);
+#ifdef ZELVARO_SANITIZE
+    __lsan_do_leak_check(); // _Exit skips the sanitizer's own check at exit
+#endif
     std::_Exit(0); // nothing may run after the facilities are gone; the exit code is always 0
 }
 

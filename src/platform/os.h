@@ -26,6 +26,9 @@ void ReleaseSingleInstance();
 bool ReplaceFileContents(const std::string& path, const std::string& bytes);
 // True if the file exists and this process may not write it.
 bool FileIsReadOnly(const std::string& path);
+// Reads a regular file whole into bytes. False for anything else in its place (a folder, a
+// FIFO, a device), which is never waited on, and on any error while reading.
+bool ReadRegularFile(const std::string& path, std::string& bytes);
 // True if the file is an existing regular file that this process may write.
 bool FileIsWritable(const std::string& path);
 // True if this process may make files in the folder.

@@ -230,36 +230,36 @@ wxWindow* GadgetWindow(int gadget) {
 
 int GadgetState(int gadget) {
     wxWindow* window = GadgetWindow(gadget);
-    if (auto* box = wxDynamicCast(window, wxChoice)) return box->GetSelection();
-    if (auto* check = wxDynamicCast(window, wxCheckBox)) return check->IsChecked() ? 1 : 0;
-    if (auto* slider = wxDynamicCast(window, wxSlider)) return slider->GetValue();
+    if (auto* box = dynamic_cast<wxChoice*>(window)) return box->GetSelection();
+    if (auto* check = dynamic_cast<wxCheckBox*>(window)) return check->IsChecked() ? 1 : 0;
+    if (auto* slider = dynamic_cast<wxSlider*>(window)) return slider->GetValue();
     return 0;
 }
 
 void SetGadgetState(int gadget, int value) {
     wxWindow* window = GadgetWindow(gadget);
-    if (auto* box = wxDynamicCast(window, wxChoice))
+    if (auto* box = dynamic_cast<wxChoice*>(window))
         box->SetSelection(value >= 0 && value < static_cast<int>(box->GetCount()) ? value : wxNOT_FOUND);
-    if (auto* check = wxDynamicCast(window, wxCheckBox)) check->SetValue(value != 0);
-    if (auto* slider = wxDynamicCast(window, wxSlider)) slider->SetValue(value);
+    if (auto* check = dynamic_cast<wxCheckBox*>(window)) check->SetValue(value != 0);
+    if (auto* slider = dynamic_cast<wxSlider*>(window)) slider->SetValue(value);
 }
 
 std::string GadgetText(int gadget) {
     wxWindow* window = GadgetWindow(gadget);
     if (!window) return std::string();
-    if (auto* box = wxDynamicCast(window, wxChoice)) return FromToolkit(box->GetStringSelection());
-    if (auto* panel = wxDynamicCast(window, wxTextCtrl)) return FromToolkit(panel->GetValue());
+    if (auto* box = dynamic_cast<wxChoice*>(window)) return FromToolkit(box->GetStringSelection());
+    if (auto* panel = dynamic_cast<wxTextCtrl*>(window)) return FromToolkit(panel->GetValue());
     return FromToolkit(window->GetLabel());
 }
 
 std::string GadgetItemText(int gadget, int item) {
-    auto* box = wxDynamicCast(GadgetWindow(gadget), wxChoice);
+    auto* box = dynamic_cast<wxChoice*>(GadgetWindow(gadget));
     if (!box || item < 0 || item >= static_cast<int>(box->GetCount())) return std::string();
     return FromToolkit(box->GetString(item));
 }
 
 int CountGadgetItems(int gadget) {
-    auto* box = wxDynamicCast(GadgetWindow(gadget), wxChoice);
+    auto* box = dynamic_cast<wxChoice*>(GadgetWindow(gadget));
     return box ? static_cast<int>(box->GetCount()) : 0;
 }
 

@@ -2,8 +2,6 @@
 #include "settings/settings.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -72,21 +70,42 @@ const KeyLine* FindKey(const std::vector<KeyLine>& lines, const char* key) {
     return nullptr;
 }
 
-// UTF-8 to single bytes: code points above 255 cannot be kept and become "?".
+// The length of the well-formed UTF-8 sequence at text[at], 0 if there is none: no overlong
+// form, no surrogate, nothing past U+10FFFF, every continuation byte in place.
+size_t Utf8SequenceLength(const std::string& text, size_t at) {
+    auto byte = [&](size_t k) { return static_cast<unsigned char>(text[at + k]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF; // the range of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) length = 3, low = lead == 0xE0 ? 0xA0 : 0x80, high = lead == 0xED ? 0x9F : 0xBF;
+    else if (lead >= 0xF0 && lead <= 0xF4) length = 4, low = lead == 0xF0 ? 0x90 : 0x80, high = lead == 0xF4 ? 0x8F : 0xBF;
+    else return 0;
+    if (text.size() - at < length || byte(1) < low || byte(1) > high) return 0;
+    for (size_t k = 2; k < length; ++k)
+        if (byte(k) < 0x80 || byte(k) > 0xBF) return 0;
+    return length;
+}
+
+// UTF-8 to single bytes. A code point above 255 cannot be kept, a control character must not
+// reach a value (a saved line break would start a line of its own), and a malformed sequence
+// means nothing: each becomes "?".
 std::string Utf8ToLatin1(const std::string& text) {
+    constexpr unsigned long firstPrintable = 0x20, lastSingleByte = 0xFF;
     std::string out;
     for (size_t i = 0; i < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || (extra > 0 && i + extra >= text.size())) { // bad or cut-off sequence
+        const size_t length = Utf8SequenceLength(text, i);
+        if (length == 0) {
             out += '?';
             ++i;
             continue;
         }
-        unsigned long code = extra == 0 ? c : (c & (0x3F >> extra));
-        for (int k = 1; k <= extra; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        out += code <= 0xFF ? static_cast<char>(code) : '?';
-        i += extra + 1;
+        const unsigned char lead = static_cast<unsigned char>(text[i]);
+        unsigned long code = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t k = 1; k < length; ++k) code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        out += code >= firstPrintable && code <= lastSingleByte ? static_cast<char>(code) : '?';
+        i += length;
     }
     return out;
 }
@@ -96,13 +115,6 @@ long ReadInteger(const std::string& value) { return std::strtol(value.c_str(), n
 
 int8_t ToByteField(long v) { return static_cast<int8_t>(static_cast<uint8_t>(v & 0xFF)); }
 int32_t ToIntField(long v) { return static_cast<int32_t>(static_cast<uint32_t>(v & 0xFFFFFFFF)); }
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
 
 } // namespace
 
@@ -148,11 +160,8 @@ SettingsRecord ParseSettingsText(const std::string& bytes) {
 
 void LoadSettings() {
     std::string bytes;
-    if (!ReadWholeFile(SettingsFilePath(), bytes)) {
-        Settings = SettingsDefaults;
-        return;
-    }
-    Settings = ParseSettingsText(bytes);
+    // A folder, a FIFO or a device in the file's place counts as a file that cannot be opened.
+    Settings = ReadRegularFile(SettingsFilePath(), bytes) ? ParseSettingsText(bytes) : SettingsDefaults;
 }
 
 std::string SettingsFileText(const SettingsRecord& s) {

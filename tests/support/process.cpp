@@ -1,26 +1,78 @@
 #include "process.h"
 
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <thread>
 
 extern char** environ;
 
+namespace {
+
+// Started processes not yet reaped: ended with their groups when the test process ends.
+std::set<pid_t> running;
+
+void EndGroup(pid_t pid) {
+    kill(-pid, SIGKILL);
+    running.erase(pid);
+}
+
+void EndEveryGroup() {
+    for (pid_t pid : std::set<pid_t>(running)) {
+        EndGroup(pid);
+        waitpid(pid, nullptr, 0);
+    }
+}
+
+// In the child, before exec: a group of its own, so that whatever it forks (a message box)
+// ends with it; and the system ends it if the test process dies first.
+void BecomeGroupDyingWithTest(pid_t testProcess) {
+    setpgid(0, 0);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != testProcess) _exit(127);
+}
+
+// In the child: "NAME=value" replaces NAME, except that a library to preload comes before
+// those the environment preloads already (the sanitizer build preloads the GL driver).
+void AddToEnvironment(const std::string& entry) {
+    const std::string preload = "LD_PRELOAD=";
+    const char* preloaded = std::getenv("LD_PRELOAD");
+    if (entry.compare(0, preload.size(), preload) == 0 && preloaded && *preloaded) {
+        setenv("LD_PRELOAD", (entry.substr(preload.size()) + ":" + preloaded).c_str(), 1);
+        return;
+    }
+    putenv(const_cast<char*>(entry.c_str()));
+}
+
+void Track(pid_t pid) {
+    if (pid <= 0) return;
+    setpgid(pid, pid); // also here, so that the group exists whichever side runs first
+    static const bool registered = std::atexit(EndEveryGroup) == 0;
+    (void)registered;
+    running.insert(pid);
+}
+
+} // namespace
+
 pid_t StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
+    const pid_t testProcess = getpid();
     pid_t pid = fork();
     if (pid == 0) {
-        for (const std::string& entry : extraEnv) putenv(const_cast<char*>(entry.c_str()));
+        BecomeGroupDyingWithTest(testProcess);
+        for (const std::string& entry : extraEnv) AddToEnvironment(entry);
         std::vector<char*> args;
         for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);
         execv(args[0], args.data());
         _exit(127);
     }
+    Track(pid);
     return pid;
 }
 
@@ -33,10 +85,13 @@ int WaitProcess(pid_t pid, double seconds) {
     for (;;) {
         int status = 0;
         pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) return Decode(status);
+        if (done == pid) {
+            EndGroup(pid); // nothing it started outlives it
+            return Decode(status);
+        }
         if (done < 0) return -2;
         if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
+            EndGroup(pid);
             waitpid(pid, &status, 0);
             return -1;
         }
@@ -46,7 +101,9 @@ int WaitProcess(pid_t pid, double seconds) {
 
 bool ProcessRunning(pid_t pid) {
     int status = 0;
-    return waitpid(pid, &status, WNOHANG) == 0;
+    pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) EndGroup(pid);
+    return done == 0;
 }
 
 std::string RunCommand(const std::string& command, int* status) {
@@ -69,8 +126,10 @@ PipedProcess StartPiped(const std::vector<std::string>& argv) {
     int toChild[2], fromChild[2];
     PipedProcess p;
     if (pipe(toChild) != 0 || pipe(fromChild) != 0) return p;
+    const pid_t testProcess = getpid();
     p.pid = fork();
     if (p.pid == 0) {
+        BecomeGroupDyingWithTest(testProcess);
         dup2(toChild[0], 0);
         dup2(fromChild[1], 1);
         close(toChild[1]);
@@ -81,6 +140,7 @@ PipedProcess StartPiped(const std::vector<std::string>& argv) {
         execv(args[0], args.data());
         _exit(127);
     }
+    Track(p.pid);
     close(toChild[0]);
     close(fromChild[1]);
     p.input = toChild[1];

@@ -4,10 +4,14 @@
 #include <sys/types.h>
 #include <vector>
 
+// Every process started here leads a process group of its own: when it is waited for, or
+// when the test process ends, the whole group ends with it; the system kills it if the test
+// process dies first.
+
 // Starts argv[0] with the arguments; extraEnv holds "NAME=value" entries added to ours.
 pid_t StartProcess(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv = {});
 // Waits up to seconds. The exit code, 128+signal if killed by one, or -1 on time-out
-// (the process is then killed).
+// (the process and its group are then killed).
 int WaitProcess(pid_t pid, double seconds);
 // True while the process has not ended (reaps it if it has).
 bool ProcessRunning(pid_t pid);
