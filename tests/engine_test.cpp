@@ -870,6 +870,10 @@ TEST_F(EngineScreen, HostileSkyPicturesShowNoSkyAndKeepNoMemory) {
 }
 
 TEST_F(EngineScreen, ShownSkyKeepsNoDecodedPicture) {
+#ifdef __SANITIZE_ADDRESS__
+    // AddressSanitizer keeps freed blocks resident in its quarantine: the Release run checks this.
+    GTEST_SKIP() << "resident size is not the program's own under AddressSanitizer";
+#endif
     ASSERT_TRUE(Engine->Add3DArchive(ZELVARO_BIN_DIR "/Zelvaro_Sky.zip", 1));
     Render();
     const long before = ResidentBytes();
