@@ -116,6 +116,8 @@ mode_t CurrentUmask() {
 
 } // namespace
 
+bool SystemCommandLine(std::string&) { return false; } // the program gets its words in argv
+
 std::string ProgramFilePath() {
     if (!programPathOverride.empty()) return programPathOverride;
     std::string path;
@@ -228,6 +230,25 @@ bool ReplaceFileContents(const std::string& path, const std::string& bytes) {
     if (ok && rename(temporary.c_str(), target.c_str()) == 0) return true;
     unlink(temporary.c_str());
     return false;
+}
+
+bool ReadRegularFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info;
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    char block[4096];
+    while (ok) {
+        ssize_t n = read(fd, block, sizeof block);
+        if (n > 0) bytes.append(block, static_cast<size_t>(n));
+        else if (n == 0) break;
+        else ok = errno == EINTR;
+    }
+    close(fd);
+    if (!ok) bytes.clear();
+    return ok;
 }
 
 const char* const LibrarySuffix = ".so";

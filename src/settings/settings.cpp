@@ -2,8 +2,6 @@
 #include "settings/settings.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <vector>
 
@@ -97,13 +95,6 @@ long ReadInteger(const std::string& value) { return std::strtol(value.c_str(), n
 int8_t ToByteField(long v) { return static_cast<int8_t>(static_cast<uint8_t>(v & 0xFF)); }
 int32_t ToIntField(long v) { return static_cast<int32_t>(static_cast<uint32_t>(v & 0xFFFFFFFF)); }
 
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return true;
-}
-
 } // namespace
 
 bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
@@ -148,11 +139,8 @@ SettingsRecord ParseSettingsText(const std::string& bytes) {
 
 void LoadSettings() {
     std::string bytes;
-    if (!ReadWholeFile(SettingsFilePath(), bytes)) {
-        Settings = SettingsDefaults;
-        return;
-    }
-    Settings = ParseSettingsText(bytes);
+    // A folder, a FIFO or a device in the file's place counts as a file that cannot be opened.
+    Settings = ReadRegularFile(SettingsFilePath(), bytes) ? ParseSettingsText(bytes) : SettingsDefaults;
 }
 
 std::string SettingsFileText(const SettingsRecord& s) {
