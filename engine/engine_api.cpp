@@ -2,6 +2,7 @@
 // for, plus the engine-wide operations (start, shut down, statistics).
 #include "engine_calls.h"
 #include "engine_state.h"
+#include "sky.h"
 #include "zelvaro_engine.h"
 
 namespace zelvaro {
@@ -23,6 +24,7 @@ float Engine3DStatus(int code) {
     switch (code) {
     case ENGINE_STATUS_FPS: return MeasuredFramesPerSecond();
     case ENGINE_STATUS_TRIANGLES: return static_cast<float>(world.trianglesDrawn);
+    case ENGINE_STATUS_SKY: return SkyShown() ? 1.0f : world.sky.present ? 2.0f : 0.0f;
     default: return 0.0f;
     }
 }

@@ -14,8 +14,19 @@ struct SDL_Window;
 
 namespace zelvaro {
 
-// Caller-chosen numbers index plain vectors; this bounds what a stray number can allocate.
-constexpr int maxObjectNumber = 1 << 20;
+// Caller-chosen numbers index plain vectors, each kind below its own bound, so that a stray
+// number can neither allocate much nor lengthen what every frame walks.
+constexpr int entityNumbers = 1 << 14;
+constexpr int meshNumbers = 1 << 14;
+constexpr int textureNumbers = 1 << 8;
+constexpr int materialNumbers = 1 << 8;
+constexpr int cameraNumbers = 16;
+constexpr int lightNumbers = 16;
+constexpr int imageNumbers = 1 << 10;
+constexpr int largestNumberBound = entityNumbers; // of all the bounds above
+
+// The camera's view: its height spans this many degrees, whatever the screen's shape.
+constexpr float fieldOfViewY = 60.0f;
 
 // ---- filtering and blending modes of a material ----
 // Filtering 0 samples the nearest texel without mipmaps: an object's texture coordinates
@@ -59,11 +70,17 @@ struct Mesh {
     Geometry geometry;
 };
 
+// Which faces of a solid look outward, so that the far side can be skipped. A mesh whose
+// edges each join exactly two triangles, one running each way, is a closed solid, and the sign
+// of its volume tells how its faces wind seen from outside; any other mesh is drawn two-sided.
+enum class Surface { open, outwardCounterClockwise, outwardClockwise };
+
 struct Entity {
     bool exists = false;
     glm::vec3 position{0.0f};
     glm::vec3 angles{0.0f}; // degrees about X, Y, Z
     int material = -1;
+    Surface surface = Surface::open;
     Geometry geometry;      // the entity's own copy, independent of the mesh it came from
 };
 
@@ -86,11 +103,14 @@ struct Image {
     GLuint gl = 0;
 };
 
+// The panorama is decoded off the render thread (sky_loader.cpp) and uploaded when ready.
 struct Sky {
-    bool present = false;
-    std::string name; // of the picture in the archives, to read it again for a new screen
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgba; // only until it is uploaded
+    bool present = false;      // SkyBox accepted the picture; the sky shows once it is uploaded
+    std::string name;          // of the picture in the archives, to read it again for a new screen
+    int width = 0, height = 0; // of the whole picture, from its header
+    std::vector<uint8_t> file; // the PNG file that SkyBox read, until the decoder takes it
+    int firstLevel = 0;        // the level of detail that the texture's base holds
+    int levels = 0;            // levels in the texture
     GLuint gl = 0;
 };
 
@@ -119,6 +139,9 @@ struct Screen {
     bool hidden = false;       // nothing to show: frames stay in the framebuffer object
     bool cursorHidden = false;
     bool videoStarted = false; // holds one reference on SDL's video subsystem
+    // Frames are drawn straight into the window when it has a depth buffer and the frame's
+    // size; otherwise into a framebuffer object that the flip copies (and scales) to it.
+    bool drawsToWindow = false;
     GLuint framebuffer = 0, colourBuffer = 0, depthBuffer = 0;
     bool drawing2D = false;
 };
@@ -126,9 +149,9 @@ struct Screen {
 extern Screen screen;
 
 // ---- shared helpers ----
-// Grows vector v so that index n exists; false for a number out of range.
-template <class T> bool Reach(std::vector<T>& v, int n) {
-    if (n < 0 || n >= maxObjectNumber) return false;
+// Grows vector v so that index n exists; false for a number outside 0 .. bound - 1.
+template <class T> bool Reach(std::vector<T>& v, int n, int bound) {
+    if (n < 0 || n >= bound) return false;
     if (static_cast<size_t>(n) >= v.size()) v.resize(static_cast<size_t>(n) + 1);
     return true;
 }
@@ -139,10 +162,9 @@ template <class T> T* Find(std::vector<T>& v, int n) {
 }
 
 float MeasuredFramesPerSecond(); // flips counted over the last whole second
+GLuint FrameTarget();     // the framebuffer that frames are drawn into
 void ResetWorld();        // back to an empty world (GL objects must be released first)
 void ReleaseGpuObjects(); // deletes every GL object while the context is still current
-GLuint CompileProgram(const char* vertexSource, const char* fragmentSource, const char* defines);
 void ReleaseImageObjects(); // the 2D drawing's own GL objects
-bool LoadSkyPicture(Sky& sky); // reads and decodes sky.name into sky.rgba
 
 } // namespace zelvaro

@@ -4,6 +4,7 @@
 
 #include "engine_calls.h"
 #include "engine_state.h"
+#include "shaders.h"
 
 namespace zelvaro {
 namespace {
@@ -46,7 +47,7 @@ ImageGpu imageGpu;
 bool EnsureImageProgram() {
     if (imageGpu.program) return true;
     if (imageGpu.failed) return false;
-    imageGpu.program = CompileProgram(imageVertexShader, imageFragmentShader, "");
+    imageGpu.program = CompileProgram({imageVertexShader, imageFragmentShader, nullptr});
     if (!imageGpu.program) {
         imageGpu.failed = true;
         return false;
@@ -75,10 +76,11 @@ void UploadImage(Image& im) {
 // the frame's own alpha stays opaque.
 bool Begin2D() {
     if (!screen.context || !EnsureImageProgram()) return false;
-    glBindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, FrameTarget());
     glViewport(0, 0, screen.width, screen.height);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_CULL_FACE);
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ZERO, GL_ONE);
@@ -106,7 +108,7 @@ int CreateImage(int width, int height, const unsigned char* rgba) {
     if (!rgba || width <= 0 || height <= 0 || width > largestImageSide || height > largestImageSide) return 0;
     size_t slot = 0;
     while (slot < world.images.size() && world.images[slot].exists) ++slot;
-    if (!Reach(world.images, static_cast<int>(slot))) return 0;
+    if (!Reach(world.images, static_cast<int>(slot), imageNumbers)) return 0;
     Image& im = world.images[slot];
     im.exists = true;
     im.width = width;

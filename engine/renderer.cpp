@@ -1,18 +1,21 @@
-// RenderWorld: the sky, then every entity. All entities share one vertex and one index buffer
-// (rebuilt only when entities are added); their transforms go up once per frame into a texture
-// buffer that the vertex shader reads by entity index, so a frame costs one draw call per
-// material. The reference path draws entity by entity with the same shaders and numbers.
+// RenderWorld: every opaque entity, then the sky where none of them stands, then the blended
+// ones. All entities share one vertex and one index buffer (rebuilt only when entities are
+// added); their transforms go up once per frame into a texture buffer, updated in place, that
+// the vertex shader reads by entity index, so a frame costs one draw call per material and kind
+// of surface. Closed solids show only their outward faces. The reference path draws entity by
+// entity with the same shaders and numbers.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
-#include <glm/gtc/constants.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
 #include "engine_calls.h"
 #include "engine_state.h"
+#include "shaders.h"
+#include "sky.h"
 
 namespace zelvaro {
 namespace {
@@ -20,7 +23,6 @@ namespace {
 // ---- view ----
 // Left-handed: a camera looking along +Z with +Y up sees +X to its right. The frustum holds
 // objects of size ~1 some 25 to 40 units away in a swarm that spreads over ~100 units.
-constexpr float fieldOfViewY = 60.0f; // degrees
 constexpr float nearPlane = 0.1f;
 constexpr float farPlane = 2000.0f;
 constexpr float percent = 0.01f;
@@ -38,10 +40,10 @@ constexpr float backShare = 0.35f;
 
 constexpr int rowsPerTransform = 3; // a 3 x 4 matrix: rotation and position
 constexpr int floatsPerRow = 4;
+constexpr int floatsPerTransform = rowsPerTransform * floatsPerRow;
 constexpr GLuint materialUnit = 0;
 constexpr GLuint transformUnit = 1;
 constexpr uint32_t opaqueWhite = 0xFFFFFFFFu;
-constexpr int shaderLogSize = 1024;
 
 struct BatchVertex {
     Vertex vertex;
@@ -53,8 +55,10 @@ struct EntityRange {
     GLsizei firstIndex, indexCount;
 };
 
+// Consecutive entities of one material and one kind of surface: one draw call.
 struct DrawGroup {
     int material;
+    Surface surface;
     GLsizei firstIndex, indexCount;
 };
 
@@ -68,22 +72,22 @@ struct Gpu {
     bool ready = false;
     bool failed = false; // shaders did not build: draw nothing rather than retry every frame
     EntityProgram batched, reference;
-    GLuint skyProgram = 0;
-    GLint skyInverseViewProjection = -1, skyPanorama = -1, skyTexelsPerRadian = -1;
     GLuint entityVao = 0, vertexBuffer = 0, indexBuffer = 0;
     GLuint transformBuffer = 0, transformTexture = 0;
-    GLuint emptyVao = 0;
     GLuint whiteTexture = 0;
     GLuint nearestSampler = 0, bilinearSampler = 0;
     bool geometryUploaded = false;
     std::vector<EntityRange> ranges; // batch order
     std::vector<DrawGroup> groups;
-    std::vector<float> transforms;   // rowsPerTransform rows per entity, batch order
+    std::vector<float> transforms;   // floatsPerTransform per entity, batch order
 };
 Gpu gpu;
 
 // ---- shaders ----
 
+// The light is worked out per pixel: most of the swarm's solids carry, besides face normals,
+// corners tilted toward a neighbouring face, and the shading across such a face follows them.
+// Vertex colours are always opaque: the alpha is the texel's.
 const char* entityVertexShader = R"(
 layout(location = 0) in vec3 position;
 layout(location = 1) in vec3 normal;
@@ -98,7 +102,7 @@ uniform samplerBuffer entityTransforms;
 #endif
 out vec3 worldNormal;
 out vec2 surfaceTexcoord;
-out vec4 surfaceColour;
+out vec3 surfaceColour;
 void main() {
 #ifdef REFERENCE
     vec4 row0 = entityRows[0], row1 = entityRows[1], row2 = entityRows[2];
@@ -112,7 +116,7 @@ void main() {
     vec3 placed = vec3(dot(row0, local), dot(row1, local), dot(row2, local));
     worldNormal = vec3(dot(row0.xyz, normal), dot(row1.xyz, normal), dot(row2.xyz, normal));
     surfaceTexcoord = texcoord;
-    surfaceColour = colour;
+    surfaceColour = colour.rgb;
     gl_Position = viewProjection * vec4(placed, 1.0);
 }
 )";
@@ -120,7 +124,7 @@ void main() {
 const char* entityFragmentShader = R"(
 in vec3 worldNormal;
 in vec2 surfaceTexcoord;
-in vec4 surfaceColour;
+in vec3 surfaceColour;
 uniform sampler2D materialTexture;
 uniform bool lit;
 uniform vec3 lightColour;
@@ -137,61 +141,11 @@ void main() {
         float facing = max(cosine, 0.0) + backShare * max(-cosine, 0.0);
         lighting = lightColour * (ambientShare + (1.0 - ambientShare) * facing);
     }
-    fragmentColour = vec4(surfaceColour.rgb * texel.rgb * lighting, surfaceColour.a * texel.a);
+    fragmentColour = vec4(surfaceColour * texel.rgb * lighting, texel.a);
 }
 )";
 
-// One triangle that covers the viewport. Its corners carry their points on the far plane, which
-// vary linearly across the screen; each pixel looks up the panorama by that view direction.
-const char* skyVertexShader = R"(
-uniform mat4 inverseViewProjection;
-out vec3 farPoint;
-void main() {
-    vec2 deviceXY = vec2(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0);
-    vec4 far = inverseViewProjection * vec4(deviceXY, 1.0, 1.0);
-    farPoint = far.xyz / far.w;
-    gl_Position = vec4(deviceXY, 1.0, 1.0);
-}
-)";
-
-const char* skyFragmentShader = R"(
-in vec3 farPoint;
-uniform sampler2D panorama;
-uniform float texelsPerRadian;
-out vec4 fragmentColour;
-const float pi = 3.14159265358979;
-void main() {
-    vec3 d = normalize(farPoint);
-    // longitude grows as the view turns right, so the picture is not mirrored; the top row is up
-    vec2 uv = vec2(0.5 + atan(d.x, d.z) / (2.0 * pi), acos(clamp(d.y, -1.0, 1.0)) / pi);
-    // The mip level follows the angle one pixel spans, not the texture coordinates: these race
-    // near the poles and jump at the seam, which would smear the stars there.
-    float pixelAngle = max(length(dFdx(d)), length(dFdy(d)));
-    float level = max(log2(max(pixelAngle * texelsPerRadian, 1e-6)), 0.0);
-    fragmentColour = vec4(textureLod(panorama, uv, level).rgb, 1.0);
-}
-)";
-
-GLuint CompileShader(GLenum kind, const char* defines, const char* source) {
-    const std::string text = std::string("#version 330 core\n") + defines + source;
-    const char* pointer = text.c_str();
-    GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &pointer, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[shaderLogSize] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "Zelvaro engine: shader does not compile: %s\n", log);
-    }
-    return shader;
-}
-
-EntityProgram MakeEntityProgram(const char* defines) {
-    EntityProgram p;
-    p.id = CompileProgram(entityVertexShader, entityFragmentShader, defines);
-    if (!p.id) return p;
+void FindUniforms(EntityProgram& p) {
     p.viewProjection = glGetUniformLocation(p.id, "viewProjection");
     p.entityRows = glGetUniformLocation(p.id, "entityRows");
     p.entityTransforms = glGetUniformLocation(p.id, "entityTransforms");
@@ -201,7 +155,6 @@ EntityProgram MakeEntityProgram(const char* defines) {
     p.towardLight = glGetUniformLocation(p.id, "towardLight");
     p.ambientShare = glGetUniformLocation(p.id, "ambientShare");
     p.backShare = glGetUniformLocation(p.id, "backShare");
-    return p;
 }
 
 // ---- GPU objects ----
@@ -246,19 +199,19 @@ void SetVertexLayout() {
 bool EnsureGpu() {
     if (gpu.ready) return true;
     if (gpu.failed) return false;
-    gpu.batched = MakeEntityProgram("");
-    gpu.reference = MakeEntityProgram("#define REFERENCE\n");
-    gpu.skyProgram = CompileProgram(skyVertexShader, skyFragmentShader, "");
-    if (!gpu.batched.id || !gpu.reference.id || !gpu.skyProgram) {
+    const ProgramSource sources[] = {{entityVertexShader, entityFragmentShader, nullptr},
+                                     {entityVertexShader, entityFragmentShader, "#define REFERENCE\n"}};
+    GLuint programs[2] = {};
+    if (!CompilePrograms(sources, programs, 2)) {
         gpu.failed = true;
         return false;
     }
-    gpu.skyInverseViewProjection = glGetUniformLocation(gpu.skyProgram, "inverseViewProjection");
-    gpu.skyPanorama = glGetUniformLocation(gpu.skyProgram, "panorama");
-    gpu.skyTexelsPerRadian = glGetUniformLocation(gpu.skyProgram, "texelsPerRadian");
+    gpu.batched.id = programs[0];
+    gpu.reference.id = programs[1];
+    FindUniforms(gpu.batched);
+    FindUniforms(gpu.reference);
 
     glGenVertexArrays(1, &gpu.entityVao);
-    glGenVertexArrays(1, &gpu.emptyVao);
     glGenBuffers(1, &gpu.vertexBuffer);
     glGenBuffers(1, &gpu.indexBuffer);
     glBindVertexArray(gpu.entityVao);
@@ -270,7 +223,7 @@ bool EnsureGpu() {
     glGenBuffers(1, &gpu.transformBuffer);
     glGenTextures(1, &gpu.transformTexture);
     glBindBuffer(GL_TEXTURE_BUFFER, gpu.transformBuffer);
-    glBufferData(GL_TEXTURE_BUFFER, rowsPerTransform * floatsPerRow * sizeof(float), nullptr, GL_STREAM_DRAW);
+    glBufferData(GL_TEXTURE_BUFFER, floatsPerTransform * sizeof(float), nullptr, GL_STREAM_DRAW);
     glBindTexture(GL_TEXTURE_BUFFER, gpu.transformTexture);
     glTexBuffer(GL_TEXTURE_BUFFER, GL_RGBA32F, gpu.transformBuffer);
 
@@ -294,40 +247,19 @@ void UploadTexture(Texture& t) {
     t.dirty = false;
 }
 
-// The panorama keeps its mip levels: a small preview window sees it shrunk several times.
-// Its pixels are dropped once on the GPU; a later screen reads the picture again.
-void UploadSky() {
-    Sky& sky = world.sky;
-    if (!sky.present || sky.gl) return;
-    GLint largest = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
-    if ((sky.rgba.empty() && !LoadSkyPicture(sky)) || sky.width > largest || sky.height > largest) {
-        sky.present = false; // unreadable now, or too big for this GL: no sky rather than a broken one
-        sky.rgba = {};
-        return;
-    }
-    glGenTextures(1, &sky.gl);
-    glBindTexture(GL_TEXTURE_2D, sky.gl);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, sky.width, sky.height, 0, GL_RGBA, GL_UNSIGNED_BYTE, sky.rgba.data());
-    glGenerateMipmap(GL_TEXTURE_2D);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    sky.rgba = {};
-}
-
 int MaterialOf(int entity) { return world.entities[entity].material; }
+Surface SurfaceOf(int entity) { return world.entities[entity].surface; }
 
-// Lays every entity's geometry into the shared buffers, grouped by material.
+// Lays every entity's geometry into the shared buffers, grouped by material and surface.
 void RebuildGeometry() {
     gpu.ranges.clear();
     gpu.groups.clear();
     std::vector<int> order;
     for (size_t e = 0; e < world.entities.size(); ++e)
         if (world.entities[e].exists) order.push_back(static_cast<int>(e));
-    std::stable_sort(order.begin(), order.end(), [](int a, int b) { return MaterialOf(a) < MaterialOf(b); });
+    std::stable_sort(order.begin(), order.end(), [](int a, int b) {
+        return std::make_pair(MaterialOf(a), SurfaceOf(a)) < std::make_pair(MaterialOf(b), SurfaceOf(b));
+    });
 
     std::vector<BatchVertex> vertices;
     std::vector<uint32_t> indices;
@@ -339,7 +271,9 @@ void RebuildGeometry() {
         for (uint32_t index : g.indices) indices.push_back(base + index);
         gpu.ranges.push_back({order[i], first, static_cast<GLsizei>(g.indices.size())});
         const int material = MaterialOf(order[i]);
-        if (gpu.groups.empty() || gpu.groups.back().material != material) gpu.groups.push_back({material, first, 0});
+        const Surface surface = SurfaceOf(order[i]);
+        if (gpu.groups.empty() || gpu.groups.back().material != material || gpu.groups.back().surface != surface)
+            gpu.groups.push_back({material, surface, first, 0});
         gpu.groups.back().indexCount += static_cast<GLsizei>(g.indices.size());
     }
     glBindBuffer(GL_ARRAY_BUFFER, gpu.vertexBuffer);
@@ -347,7 +281,9 @@ void RebuildGeometry() {
     glBindVertexArray(gpu.entityVao);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, indices.size() * sizeof(uint32_t), indices.data(), GL_STATIC_DRAW);
     glBindVertexArray(0);
-    gpu.transforms.assign(order.size() * rowsPerTransform * floatsPerRow, 0.0f);
+    gpu.transforms.assign(std::max<size_t>(order.size(), 1) * floatsPerTransform, 0.0f);
+    glBindBuffer(GL_TEXTURE_BUFFER, gpu.transformBuffer); // sized once here, then written in place
+    glBufferData(GL_TEXTURE_BUFFER, gpu.transforms.size() * sizeof(float), nullptr, GL_STREAM_DRAW);
     world.entitiesChanged = false;
     gpu.geometryUploaded = true;
 }
@@ -355,7 +291,7 @@ void RebuildGeometry() {
 void UploadChanges() {
     for (Texture& t : world.textures)
         if (t.exists) UploadTexture(t);
-    UploadSky();
+    UpdateSky();
     if (world.entitiesChanged || !gpu.geometryUploaded) RebuildGeometry();
 }
 
@@ -372,17 +308,17 @@ void WriteTransform(const Entity& e, float* rows) {
         {sz * cy, sz * sy * sx + cz * cx, sz * sy * cx - cz * sx, e.position.y},
         {-sy, cy * sx, cy * cx, e.position.z},
     };
-    std::copy(&m[0][0], &m[0][0] + rowsPerTransform * floatsPerRow, rows);
+    std::copy(&m[0][0], &m[0][0] + floatsPerTransform, rows);
 }
 
 void FillTransforms() {
     for (size_t i = 0; i < gpu.ranges.size(); ++i)
-        WriteTransform(world.entities[gpu.ranges[i].entity], &gpu.transforms[i * rowsPerTransform * floatsPerRow]);
+        WriteTransform(world.entities[gpu.ranges[i].entity], &gpu.transforms[i * floatsPerTransform]);
 }
 
 void UploadTransforms() {
     glBindBuffer(GL_TEXTURE_BUFFER, gpu.transformBuffer);
-    glBufferData(GL_TEXTURE_BUFFER, gpu.transforms.size() * sizeof(float), gpu.transforms.data(), GL_STREAM_DRAW);
+    glBufferSubData(GL_TEXTURE_BUFFER, 0, gpu.transforms.size() * sizeof(float), gpu.transforms.data());
 }
 
 // ---- cameras ----
@@ -409,24 +345,6 @@ View ViewOf(const Camera& c, const glm::ivec4& viewport) {
 }
 
 // ---- drawing ----
-
-void DrawSky(const View& v) {
-    if (!world.sky.present || !world.sky.gl) return;
-    const glm::mat4 turnOnly = glm::mat4(glm::mat3(v.view)); // the sky is infinitely far: no translation
-    const glm::mat4 inverse = glm::inverse(v.projection * turnOnly);
-    glDisable(GL_DEPTH_TEST);
-    glDepthMask(GL_FALSE);
-    glDisable(GL_BLEND);
-    glUseProgram(gpu.skyProgram);
-    glUniformMatrix4fv(gpu.skyInverseViewProjection, 1, GL_FALSE, glm::value_ptr(inverse));
-    glUniform1i(gpu.skyPanorama, materialUnit);
-    glUniform1f(gpu.skyTexelsPerRadian, static_cast<float>(world.sky.height) / glm::pi<float>()); // pole to pole
-    glActiveTexture(GL_TEXTURE0 + materialUnit);
-    glBindSampler(materialUnit, 0);
-    glBindTexture(GL_TEXTURE_2D, world.sky.gl);
-    glBindVertexArray(gpu.emptyVao);
-    glDrawArrays(GL_TRIANGLES, 0, 3);
-}
 
 glm::vec3 TotalLight(bool& lit) {
     glm::vec3 total(0.0f);
@@ -475,38 +393,72 @@ void UseMaterial(int material) {
     if (blending == blendAdd) glBlendFunc(GL_ONE, GL_ONE);
 }
 
+// The world is left-handed and GL's window y runs up, so faces that wind counter-clockwise
+// seen from outside (right-hand rule) wind clockwise on the screen when they face the camera.
+void UseSurface(Surface surface) {
+    if (surface == Surface::open) {
+        glDisable(GL_CULL_FACE);
+        return;
+    }
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(surface == Surface::outwardCounterClockwise ? GL_CW : GL_CCW);
+}
+
 void DrawIndices(GLsizei first, GLsizei count) {
     glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_INT, reinterpret_cast<void*>(first * sizeof(uint32_t)));
 }
 
-// Opaque materials first, so that blended ones mix with what lies behind them.
-int DrawBatched(const View& v) {
+// One pass: the opaque materials or the blended ones.
+int DrawBatched(const View& v, bool opaquePass) {
     UseEntityProgram(gpu.batched, v);
     GLsizei indices = 0;
-    for (bool opaquePass : {true, false})
-        for (const DrawGroup& g : gpu.groups) {
-            if (IsOpaque(g.material) != opaquePass || g.indexCount == 0) continue;
-            UseMaterial(g.material);
-            DrawIndices(g.firstIndex, g.indexCount);
-            indices += g.indexCount;
-        }
+    for (const DrawGroup& g : gpu.groups) {
+        if (IsOpaque(g.material) != opaquePass || g.indexCount == 0) continue;
+        UseMaterial(g.material);
+        UseSurface(g.surface);
+        DrawIndices(g.firstIndex, g.indexCount);
+        indices += g.indexCount;
+    }
     return indices / 3;
 }
 
-int DrawOneByOne(const View& v) {
+int DrawOneByOne(const View& v, bool opaquePass) {
     UseEntityProgram(gpu.reference, v);
     GLsizei indices = 0;
-    for (bool opaquePass : {true, false})
-        for (size_t i = 0; i < gpu.ranges.size(); ++i) {
-            const EntityRange& r = gpu.ranges[i];
-            const int material = MaterialOf(r.entity);
-            if (IsOpaque(material) != opaquePass || r.indexCount == 0) continue;
-            UseMaterial(material);
-            glUniform4fv(gpu.reference.entityRows, rowsPerTransform, &gpu.transforms[i * rowsPerTransform * floatsPerRow]);
-            DrawIndices(r.firstIndex, r.indexCount);
-            indices += r.indexCount;
-        }
+    for (size_t i = 0; i < gpu.ranges.size(); ++i) {
+        const EntityRange& r = gpu.ranges[i];
+        const int material = MaterialOf(r.entity);
+        if (IsOpaque(material) != opaquePass || r.indexCount == 0) continue;
+        UseMaterial(material);
+        UseSurface(SurfaceOf(r.entity));
+        glUniform4fv(gpu.reference.entityRows, rowsPerTransform, &gpu.transforms[i * floatsPerTransform]);
+        DrawIndices(r.firstIndex, r.indexCount);
+        indices += r.indexCount;
+    }
     return indices / 3;
+}
+
+int DrawEntities(const View& v, bool opaquePass) {
+    return world.referenceRendering ? DrawOneByOne(v, opaquePass) : DrawBatched(v, opaquePass);
+}
+
+// Opaque entities first; the sky then fills only what they left uncovered; blended entities
+// last, so that they mix with what lies behind them.
+void DrawCamera(const Camera& c, const glm::ivec4& viewport) {
+    const View v = ViewOf(c, viewport);
+    world.trianglesDrawn += DrawEntities(v, true);
+    DrawSky(v.projection, v.view, viewport.w);
+    world.trianglesDrawn += DrawEntities(v, false);
+}
+
+// The sky fills every pixel that the first camera's entities leave: when that camera sees the
+// whole screen, clearing the colour first would only be written over.
+bool SkyCoversTheScreen() {
+    if (!SkyShown()) return false;
+    for (const Camera& c : world.cameras)
+        if (c.exists) return ViewportOf(c) == glm::ivec4(0, 0, screen.width, screen.height);
+    return false;
 }
 
 void ReleaseTexture(GLuint& name) {
@@ -516,31 +468,15 @@ void ReleaseTexture(GLuint& name) {
 
 } // namespace
 
-GLuint CompileProgram(const char* vertexSource, const char* fragmentSource, const char* defines) {
-    GLuint vertex = CompileShader(GL_VERTEX_SHADER, defines, vertexSource);
-    GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, defines, fragmentSource);
-    GLuint program = glCreateProgram();
-    glAttachShader(program, vertex);
-    glAttachShader(program, fragment);
-    glLinkProgram(program);
-    glDeleteShader(vertex);
-    glDeleteShader(fragment);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    if (ok) return program;
-    glDeleteProgram(program);
-    return 0;
-}
-
 void ReleaseGpuObjects() {
     for (Texture& t : world.textures) ReleaseTexture(t.gl);
     for (Image& i : world.images) ReleaseTexture(i.gl);
-    ReleaseTexture(world.sky.gl);
+    ReleaseSkyObjects();
     ReleaseImageObjects();
     if (gpu.ready) {
-        for (GLuint program : {gpu.batched.id, gpu.reference.id, gpu.skyProgram}) glDeleteProgram(program);
-        const GLuint arrays[] = {gpu.entityVao, gpu.emptyVao};
-        glDeleteVertexArrays(2, arrays);
+        GLuint programs[] = {gpu.batched.id, gpu.reference.id};
+        DeletePrograms(programs, 2);
+        glDeleteVertexArrays(1, &gpu.entityVao);
         const GLuint buffers[] = {gpu.vertexBuffer, gpu.indexBuffer, gpu.transformBuffer};
         glDeleteBuffers(3, buffers);
         ReleaseTexture(gpu.transformTexture);
@@ -556,28 +492,31 @@ void RenderWorld() {
     if (!screen.context || !EnsureGpu()) return;
     UploadChanges();
     screen.drawing2D = false;
-    glBindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, FrameTarget());
     glDisable(GL_SCISSOR_TEST);
     glViewport(0, 0, screen.width, screen.height);
     glDepthMask(GL_TRUE);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClear(SkyCoversTheScreen() ? GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     FillTransforms();
     if (!world.referenceRendering) UploadTransforms();
+    bool firstCamera = true;
     for (const Camera& c : world.cameras) {
         if (!c.exists) continue;
         const glm::ivec4 viewport = ViewportOf(c);
         if (viewport.z <= 0 || viewport.w <= 0) continue;
         glViewport(viewport.x, viewport.y, viewport.z, viewport.w);
-        glEnable(GL_SCISSOR_TEST); // each camera starts from clear depth inside its own viewport
-        glScissor(viewport.x, viewport.y, viewport.z, viewport.w);
-        glDepthMask(GL_TRUE);
-        glClear(GL_DEPTH_BUFFER_BIT);
-        const View v = ViewOf(c, viewport);
-        DrawSky(v);
-        world.trianglesDrawn += world.referenceRendering ? DrawOneByOne(v) : DrawBatched(v);
+        if (!firstCamera) { // each later camera starts from clear depth inside its own viewport
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(viewport.x, viewport.y, viewport.z, viewport.w);
+            glDepthMask(GL_TRUE);
+            glClear(GL_DEPTH_BUFFER_BIT);
+        }
+        firstCamera = false;
+        DrawCamera(c, viewport);
     }
     glDisable(GL_SCISSOR_TEST);
+    glDisable(GL_CULL_FACE);
     glBindVertexArray(0);
 }
 

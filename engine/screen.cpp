@@ -20,6 +20,7 @@ constexpr int glMajorVersion = 3;
 constexpr int glMinorVersion = 3;
 constexpr int epoxyVersionNeeded = 33; // epoxy reports 3.3 as 33
 constexpr int colourBits = 8;
+constexpr int depthBits = 24;
 constexpr int syncNone = 0;
 constexpr int firstDisplay = 0;
 constexpr int bytesPerPixel = 4;
@@ -50,10 +51,11 @@ void SetContextAttributes() {
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, colourBits);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, colourBits);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, colourBits);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0); // depth lives in the framebuffer object
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depthBits); // frames are drawn straight into the window
 }
 
 bool CreateFramebuffer(int width, int height) {
+    if (screen.framebuffer) return true;
     glGenFramebuffers(1, &screen.framebuffer);
     glGenRenderbuffers(1, &screen.colourBuffer);
     glGenRenderbuffers(1, &screen.depthBuffer);
@@ -64,17 +66,25 @@ bool CreateFramebuffer(int width, int height) {
     glBindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, screen.colourBuffer);
     glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, screen.depthBuffer);
-    if (glCheckFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) return false;
-    glViewport(0, 0, width, height);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    return true;
+    return glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
 }
 
 void DeleteFramebuffer() {
+    if (!screen.framebuffer) return;
     glDeleteFramebuffers(1, &screen.framebuffer);
     glDeleteRenderbuffers(1, &screen.colourBuffer);
     glDeleteRenderbuffers(1, &screen.depthBuffer);
+    screen.framebuffer = screen.colourBuffer = screen.depthBuffer = 0;
+}
+
+// The window's own buffers serve when they have depth and the frame's size: no copy per frame.
+bool WindowTakesFrames(int width, int height) {
+    int shownWidth = 0, shownHeight = 0;
+    SDL_GL_GetDrawableSize(screen.window, &shownWidth, &shownHeight);
+    GLint depth = 0;
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH, GL_FRAMEBUFFER_ATTACHMENT_DEPTH_SIZE, &depth);
+    return shownWidth == width && shownHeight == height && depth > 0;
 }
 
 // Takes the window made by one of the Open* calls and gives it a context and a framebuffer.
@@ -85,7 +95,12 @@ bool FinishOpening(SDL_Window* window, int width, int height, int syncMode, bool
     screen.context = SDL_GL_CreateContext(window);
     if (!screen.context || epoxy_gl_version() < epoxyVersionNeeded) return false;
     SDL_GL_SetSwapInterval(syncMode != syncNone && !hidden ? 1 : 0);
-    if (!CreateFramebuffer(width, height)) return false;
+    screen.drawsToWindow = !hidden && WindowTakesFrames(width, height);
+    if (!screen.drawsToWindow && !CreateFramebuffer(width, height)) return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, FrameTarget());
+    glViewport(0, 0, width, height);
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     screen.width = width;
     screen.height = height;
     counter = FrameCounter();
@@ -150,6 +165,8 @@ void CountFrame() {
 
 float MeasuredFramesPerSecond() { return counter.fps; }
 
+GLuint FrameTarget() { return screen.drawsToWindow ? 0 : screen.framebuffer; }
+
 // ---- opening and closing ----
 
 // Full screen in the display's own mode of width x height when it offers one; the display
@@ -193,6 +210,7 @@ int OpenHiddenScreen(int width, int height) {
     CloseScreen();
     if (width <= 0 || height <= 0 || !StartVideo()) return OpenOrClose(false);
     SetContextAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0); // frames stay in the framebuffer object
     SDL_Window* window = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width, height,
                                           SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     return OpenOrClose(FinishOpening(window, width, height, syncNone, true));
@@ -224,12 +242,17 @@ void FlipBuffers() {
         int shownWidth = 0, shownHeight = 0;
         SDL_GL_GetDrawableSize(screen.window, &shownWidth, &shownHeight);
         const bool sameSize = shownWidth == screen.width && shownHeight == screen.height;
-        glBindFramebuffer(GL_READ_FRAMEBUFFER, screen.framebuffer);
-        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        glBlitFramebuffer(0, 0, screen.width, screen.height, 0, 0, shownWidth, shownHeight, GL_COLOR_BUFFER_BIT,
-                          sameSize ? GL_NEAREST : GL_LINEAR);
+        if (!screen.drawsToWindow) {
+            glBindFramebuffer(GL_READ_FRAMEBUFFER, screen.framebuffer);
+            glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+            glBlitFramebuffer(0, 0, screen.width, screen.height, 0, 0, shownWidth, shownHeight, GL_COLOR_BUFFER_BIT,
+                              sameSize ? GL_NEAREST : GL_LINEAR);
+        }
         SDL_GL_SwapWindow(screen.window);
-        glBindFramebuffer(GL_FRAMEBUFFER, screen.framebuffer);
+        // A window that changed size gets the next frames through the framebuffer object.
+        if (screen.drawsToWindow && !sameSize && CreateFramebuffer(screen.width, screen.height))
+            screen.drawsToWindow = false;
+        glBindFramebuffer(GL_FRAMEBUFFER, FrameTarget());
     }
     CountFrame();
 }
@@ -244,7 +267,8 @@ void ReadPixels(int x, int y, int width, int height, unsigned char* rgba) {
     if (left >= right || top >= bottom) return;
     const int rows = bottom - top, columns = right - left;
     std::vector<unsigned char> block(static_cast<size_t>(rows) * columns * bytesPerPixel);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, screen.framebuffer);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, FrameTarget());
+    if (screen.drawsToWindow) glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(left, screen.height - bottom, columns, rows, GL_RGBA, GL_UNSIGNED_BYTE, block.data());
     for (int row = 0; row < rows; ++row) { // GL counts rows from the bottom

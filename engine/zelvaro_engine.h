@@ -3,6 +3,8 @@
  * operations for one API version; a host built for another version gets NULL and must
  * treat the library as missing. Objects are addressed by small caller-chosen numbers
  * (texture 0, camera 0, entities 1..N); meshes and images get theirs from the engine.
+ * Each kind of number has a bound, and a number at or beyond it is refused (0 or -1 back):
+ * entities and meshes 0..16383, textures and materials 0..255, cameras and lights 0..15.
  * Coordinates are floats, angles degrees, colours 24-bit RGB with red in the low byte.
  * The world is left-handed: a camera looking along +Z with +Y up sees +X to its right. */
 #ifndef ZELVARO_ENGINE_H
@@ -22,6 +24,7 @@
 /* Engine3DStatus codes */
 #define ENGINE_STATUS_FPS 3
 #define ENGINE_STATUS_TRIANGLES 5
+#define ENGINE_STATUS_SKY 6 /* 0: no sky; 1: the sky is drawn; 2: its picture is still decoding */
 
 typedef struct ZelvaroEngine {
     int version; /* ZELVARO_ENGINE_VERSION */
@@ -105,8 +108,10 @@ typedef struct ZelvaroEngine {
 
     /* ---- sky ---- */
     int (*Add3DArchive)(const char* path, int kind); /* kind 1: zip; its files load by bare name */
-    /* An equirectangular PNG panorama (full width one turn, height pole to pole) from a
-     * registered archive; 0 when missing or unreadable, and the sky is then black. */
+    /* An equirectangular PNG panorama (full width one turn, height pole to pole, at most
+     * 8192 x 4096) from a registered archive; 0 when missing, too large or not a whole PNG
+     * file, and the sky is then black. The picture is decoded off the caller's thread: the sky
+     * shows from the first RenderWorld after it is ready (or stays black if it fails). */
     int (*SkyBox)(const char* imageName);
 
     /* ---- frame ---- */

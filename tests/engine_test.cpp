@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 // Xlib's macros would clash with GoogleTest's names: it comes after, without them.
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -16,7 +17,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <ostream>
 #include <string>
@@ -24,6 +27,7 @@
 #include <vector>
 
 #include "scene/engine.h"
+#include "scene/meshes.h"
 #include "support/process.h"
 #include "support/temp_folder.h"
 #include "support/xvfb.h"
@@ -38,6 +42,7 @@ constexpr float cameraDistance = 5.0f; // a 2-unit square then covers about a th
 constexpr int paletteSide = 128;
 constexpr int cellsPerSide = 32;
 constexpr int cellSide = paletteSide / cellsPerSide;
+constexpr int noSky = 0, skyDrawn = 1, skyDecoding = 2; // Engine3DStatus(ENGINE_STATUS_SKY)
 
 // ---- colours and frames ----
 
@@ -220,6 +225,17 @@ class EngineScreen : public ::testing::Test {
         return ReadFrame();
     }
 
+    // The sky's picture decodes off the render thread and is uploaded by a later render:
+    // renders until it shows or fails, against a deadline, and answers the sky's status.
+    static int WaitForSky() {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (Engine->Engine3DStatus(ENGINE_STATUS_SKY) == skyDecoding && std::chrono::steady_clock::now() < deadline) {
+            Engine->RenderWorld();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return static_cast<int>(Engine->Engine3DStatus(ENGINE_STATUS_SKY));
+    }
+
     // Texture 0 cut in 4 x 4 cells like the palette, every cell its own colour, and material 0
     // showing it the way the program sets it up.
     static void MakePaletteMaterial(const std::map<std::pair<int, int>, Rgb>& cells) {
@@ -332,6 +348,61 @@ TEST(EngineState, MovesPlaceEntitiesAndCamerasWithoutAScreen) {
     }
     Engine->RenderWorld(); // no screen: nothing to draw, nothing to break
     EXPECT_EQ(Engine->Engine3DStatus(ENGINE_STATUS_TRIANGLES), 0.0f);
+    ReleaseEngine3D();
+}
+
+// Each kind of number has a stated bound: one past it, and the far numbers that used to grow
+// the engine's tables by tens of megabytes, are refused.
+enum class Kind { Entity, Camera, Light, Texture, Material, Mesh };
+struct BoundCase {
+    const char* name;
+    Kind kind;
+    int number;
+    bool accepted;
+};
+
+const BoundCase boundCases[] = {
+    {"the last entity", Kind::Entity, 16383, true},
+    {"one entity past the bound", Kind::Entity, 16384, false},
+    {"an entity near 2^20", Kind::Entity, (1 << 20) - 1, false},
+    {"the largest entity number", Kind::Entity, INT_MAX, false},
+    {"a negative entity", Kind::Entity, -1, false},
+    {"the last camera", Kind::Camera, 15, true},
+    {"one camera past the bound", Kind::Camera, 16, false},
+    {"a camera near 2^20", Kind::Camera, (1 << 20) - 1, false},
+    {"the last light", Kind::Light, 15, true},
+    {"one light past the bound", Kind::Light, 16, false},
+    {"the last texture", Kind::Texture, 255, true},
+    {"one texture past the bound", Kind::Texture, 256, false},
+    {"the last material", Kind::Material, 255, true},
+    {"one material past the bound", Kind::Material, 256, false},
+    {"the last mesh", Kind::Mesh, 16383, true},
+    {"one mesh past the bound", Kind::Mesh, 16384, false},
+};
+
+TEST(EngineState, NumbersBeyondTheirBoundAreRefused) {
+    ASSERT_TRUE(InitEngine3D(0, "Zelvaro.so"));
+    const int mesh = BuildFan(3);
+    ASSERT_TRUE(Engine->CreateTexture(0, 4, 4));
+    for (const BoundCase& c : boundCases) {
+        SCOPED_TRACE(c.name);
+        switch (c.kind) {
+        case Kind::Entity:
+            EXPECT_EQ(AddEntity(c.number, mesh) != 0, c.accepted);
+            Engine->MoveEntity2(c.number, 1, 2, 3, 0);
+            EXPECT_EQ(Engine->EntityY(c.number), c.accepted ? 2.0f : 0.0f);
+            break;
+        case Kind::Camera:
+            EXPECT_EQ(Engine->CreateCamera(c.number, 0, 0, 100, 100) != 0, c.accepted);
+            Engine->MoveCamera2(c.number, 1, 2, 3, 0);
+            EXPECT_EQ(Engine->CameraY(c.number), c.accepted ? 2.0f : 0.0f);
+            break;
+        case Kind::Light: EXPECT_EQ(Engine->CreateLight(c.number, 0xFFFFFF) != 0, c.accepted); break;
+        case Kind::Texture: EXPECT_EQ(Engine->CreateTexture(c.number, 4, 4) != 0, c.accepted); break;
+        case Kind::Material: EXPECT_EQ(Engine->CreateMaterial(c.number, Engine->TextureID(0)) != 0, c.accepted); break;
+        case Kind::Mesh: EXPECT_EQ(Engine->CreateMesh(c.number) == c.number, c.accepted); break;
+        }
+    }
     ReleaseEngine3D();
 }
 
@@ -514,6 +585,87 @@ TEST_F(EngineScreen, LightTintsFacesAndLeavesNoneBlack) {
     }
 }
 
+// A cube of side 2 whose faces each have their own colour, wound counter-clockwise seen from
+// outside or the other way round.
+const Rgb cubeFaceColours[6] = {{250, 0, 0}, {0, 250, 0}, {0, 0, 250}, {250, 250, 0}, {0, 250, 250}, {250, 0, 250}};
+
+int BuildCube(bool counterClockwise) {
+    // each face: its outward normal n and two axes u, v with u x v = n
+    const float faces[6][3][3] = {
+        {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}},  {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}},
+        {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}},  {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
+    };
+    const float corners[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    const int mesh = Engine->CreateMesh(-1);
+    for (int f = 0; f < 6; ++f) {
+        const auto& [n, u, v] = faces[f];
+        for (const auto& c : corners) {
+            Engine->MeshVertexPosition(n[0] + c[0] * u[0] + c[1] * v[0], n[1] + c[0] * u[1] + c[1] * v[1],
+                                       n[2] + c[0] * u[2] + c[1] * v[2]);
+            Engine->MeshVertexNormal(n[0], n[1], n[2]);
+            Engine->MeshVertexColor(EngineColour(cubeFaceColours[f]));
+        }
+        const int b = 4 * f;
+        if (counterClockwise) Engine->MeshFace(b, b + 1, b + 2), Engine->MeshFace(b, b + 2, b + 3);
+        else Engine->MeshFace(b, b + 2, b + 1), Engine->MeshFace(b, b + 3, b + 2);
+    }
+    Engine->FinishMesh(1);
+    return mesh;
+}
+
+struct SideCase {
+    const char* name;
+    bool counterClockwise;
+    float cameraZ; // on the Z axis, looking at the origin
+    Rgb centre;
+};
+
+TEST_F(EngineScreen, ClosedSolidsShowTheirOutwardFacesWhicheverWayTheyWind) {
+    const Rgb minusZ = cubeFaceColours[5], plusZ = cubeFaceColours[4];
+    const SideCase cases[] = {
+        {"counter-clockwise, from the front", true, -5, minusZ},
+        {"counter-clockwise, from behind", true, 5, plusZ},
+        {"clockwise, from the front", false, -5, minusZ},
+        {"clockwise, from behind", false, 5, plusZ},
+        {"counter-clockwise, from inside: its far side is its back", true, 0, black},
+        {"clockwise, from inside", false, 0, black},
+    };
+    const int cubes[2] = {BuildCube(false), BuildCube(true)};
+    for (int reference : {0, 1})
+        for (const SideCase& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (reference ? ", one by one" : ", batched"));
+            Engine->SetReferenceRendering(reference);
+            Engine->MoveCamera2(0, 0, 0, c.cameraZ, 0);
+            Engine->CameraLookAt(0, 0, 0, c.cameraZ < 0 ? 1.0f : -1.0f);
+            ASSERT_TRUE(AddEntity(1, cubes[c.counterClockwise]));
+            EXPECT_EQ(Render().At(centreX, centreY), c.centre);
+        }
+    // an open sheet is drawn from both sides, as before
+    Square sheet;
+    sheet.colour = {0, 200, 0};
+    ASSERT_TRUE(AddEntity(1, BuildSquare(sheet)));
+    Engine->MoveCamera2(0, 0, 0, 5, 0);
+    Engine->CameraLookAt(0, 0, 0, 0);
+    EXPECT_EQ(Render().At(centreX, centreY), (Rgb{0, 200, 0})) << "seen from behind";
+}
+
+TEST_F(EngineScreen, EverySwarmShapeIsAClosedSolid) {
+    const char* const shapes[] = {"tetrahedron", "cube", "octahedron", "dodecahedron", "icosahedron"};
+    for (int kind = 0; kind < 5; ++kind) {
+        SCOPED_TRACE(shapes[kind]);
+        constexpr float scale = 3.0f;
+        const int mesh = BuildShapeMesh(kind, scale, scale, scale, 0, 0, 0.015625f, 0.015625f, EngineColour(white));
+        ASSERT_TRUE(AddEntity(1, mesh));
+        Engine->FreeMesh(mesh);
+        Engine->MoveCamera2(0, 0, 0, -cameraDistance * 2, 0);
+        Engine->CameraLookAt(0, 0, 0, 0);
+        EXPECT_NE(Render().At(centreX, centreY), black) << "seen from outside";
+        Engine->MoveCamera2(0, 0, 0, 0, 0);
+        Engine->CameraLookAt(0, 0, 0, 1);
+        EXPECT_EQ(Render().Count(black), screenWidth * screenHeight) << "from inside only its back faces are there";
+    }
+}
+
 struct CountCase {
     const char* name;
     std::vector<int> fans; // triangles of each entity's mesh
@@ -587,6 +739,7 @@ TEST_F(EngineScreen, SkyPictureFillsTheBackgroundAroundTheView) {
     const std::string archive = MakeArchive(folder, {{"space2.png", QuarteredPng(folder)}});
     ASSERT_TRUE(Engine->Add3DArchive(archive.c_str(), 1));
     ASSERT_TRUE(Engine->SkyBox("space2.png"));
+    ASSERT_EQ(WaitForSky(), skyDrawn);
     Engine->MoveCamera2(0, 0, 0, 0, 0);
     const LookCase cases[] = {
         {"ahead, +Z: the middle of the picture", 0, 0, 1, skyTopLeft, skyTopRight, skyBottomLeft, skyBottomRight},
@@ -644,18 +797,97 @@ TEST_F(EngineScreen, MissingSkyLeavesABlackBackground) {
         const std::string archive = c.archiveExists ? MakeArchive(caseFolder, c.files) : caseFolder + "/missing.zip";
         EXPECT_EQ(Engine->Add3DArchive(archive.c_str(), 1) != 0, c.archiveExists);
         EXPECT_EQ(Engine->SkyBox(c.asked), 0);
+        EXPECT_EQ(Engine->Engine3DStatus(ENGINE_STATUS_SKY), noSky);
         const Frame f = Render();
         EXPECT_EQ(f.At(centreX, centreY), (Rgb{0, 200, 0})) << "the world is still drawn";
         EXPECT_EQ(f.CountOther({black, {0, 200, 0}}), 0) << "no sky";
     }
 }
 
+// ---- hostile sky pictures ----
+
+// Resident memory of this process's own (not the library code it maps, which the GL's shader
+// compiler touches more of as it works), from the kernel's own count.
+long ResidentBytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("RssAnon:", 0) == 0) return std::stol(line.substr(8)) * 1024;
+    return 0;
+}
+
+std::string BigEndian32(uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+}
+
+std::string Chunk(const std::string& type, const std::string& data) {
+    const std::string typed = type + data;
+    const uLong crc = crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()));
+    return BigEndian32(static_cast<uint32_t>(data.size())) + typed + BigEndian32(static_cast<uint32_t>(crc));
+}
+
+// A PNG file of an 8-bit RGB picture claiming that size, whose pixel data holds only a few
+// rows; the end chunk can be left out.
+std::string ClaimingPng(uint32_t width, uint32_t height, bool ended = true) {
+    const std::string header = BigEndian32(width) + BigEndian32(height) + std::string("\x08\x02\x00\x00\x00", 5);
+    std::string rows(3 * (1 + 3 * static_cast<size_t>(std::min<uint32_t>(width, 64))), '\0');
+    std::string packed(compressBound(static_cast<uLong>(rows.size())), '\0');
+    uLongf packedSize = static_cast<uLongf>(packed.size());
+    compress(reinterpret_cast<Bytef*>(packed.data()), &packedSize, reinterpret_cast<const Bytef*>(rows.data()),
+             static_cast<uLong>(rows.size()));
+    packed.resize(packedSize);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header) + Chunk("IDAT", packed) +
+           (ended ? Chunk("IEND", "") : "");
+}
+
+constexpr long memorySlack = 48l << 20; // far below what the faults kept: 128 MiB to 1 GiB
+
+struct HostileSkyCase {
+    const char* name;
+    std::string file;
+    int answer; // of SkyBox
+};
+
+TEST_F(EngineScreen, HostileSkyPicturesShowNoSkyAndKeepNoMemory) {
+    const HostileSkyCase cases[] = {
+        {"a small file claiming 16384 x 16384", ClaimingPng(16384, 16384), 0},
+        {"one column too wide", ClaimingPng(8193, 2048), 0},
+        {"one row too high", ClaimingPng(4096, 4097), 0},
+        {"the largest size, without its end", ClaimingPng(8192, 4096, false), 0},
+        {"the largest size, its pixels cut short", ClaimingPng(8192, 4096), 1},
+    };
+    Render();
+    for (const HostileSkyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string folder = MakeTempFolder();
+        ASSERT_TRUE(Engine->Add3DArchive(MakeArchive(folder, {{"space2.png", c.file}}).c_str(), 1));
+        const long before = ResidentBytes();
+        EXPECT_EQ(Engine->SkyBox("space2.png"), c.answer);
+        EXPECT_EQ(WaitForSky(), noSky) << "the picture does not decode";
+        EXPECT_EQ(Render().Count(black), screenWidth * screenHeight);
+        EXPECT_LT(ResidentBytes() - before, memorySlack);
+    }
+}
+
+TEST_F(EngineScreen, ShownSkyKeepsNoDecodedPicture) {
+    ASSERT_TRUE(Engine->Add3DArchive(ZELVARO_BIN_DIR "/Zelvaro_Sky.zip", 1));
+    Render();
+    const long before = ResidentBytes();
+    ASSERT_TRUE(Engine->SkyBox("space2.png"));
+    ASSERT_EQ(WaitForSky(), skyDrawn);
+    EXPECT_LT(Render().Count(black), screenWidth * screenHeight / 2);
+    // the screen is small: the GL holds the picture shrunk, and its 32 MiB whole is gone
+    EXPECT_LT(ResidentBytes() - before, memorySlack / 3);
+}
+
 TEST_F(EngineScreen, FailedSkyBoxRemovesTheFormerSky) {
     const std::string folder = MakeTempFolder();
     ASSERT_TRUE(Engine->Add3DArchive(MakeArchive(folder, {{"space2.png", QuarteredPng(folder)}}).c_str(), 1));
     ASSERT_TRUE(Engine->SkyBox("space2.png"));
+    ASSERT_EQ(WaitForSky(), skyDrawn);
     EXPECT_EQ(Render().Count(black), 0);
     EXPECT_EQ(Engine->SkyBox("nowhere.png"), 0);
+    EXPECT_EQ(Engine->Engine3DStatus(ENGINE_STATUS_SKY), noSky);
     EXPECT_EQ(Render().Count(black), screenWidth * screenHeight);
 }
 
@@ -669,8 +901,10 @@ TEST_F(EngineScreen, SkyFollowsTheLastSkyBoxAndTheWorldOutlivesTheScreen) {
         MakeArchive(folder, {{"space2.png", QuarteredPng(folder)}, {"dusk.png", ReadFileBytes(folder + "/flat.png")}});
     ASSERT_TRUE(Engine->Add3DArchive(archive.c_str(), 1));
     ASSERT_TRUE(Engine->SkyBox("space2.png"));
+    ASSERT_EQ(WaitForSky(), skyDrawn);
     EXPECT_EQ(Render().Count(black), 0);
     ASSERT_TRUE(Engine->SkyBox("dusk.png"));
+    ASSERT_EQ(WaitForSky(), skyDrawn);
     EXPECT_EQ(Render().Count(dusk), screenWidth * screenHeight) << "the new picture replaces the old";
     // a new screen has new GL objects: the sky, the textures and the entities come back
     MakePaletteMaterial({{{4, 4}, {250, 250, 0}}});
@@ -678,6 +912,7 @@ TEST_F(EngineScreen, SkyFollowsTheLastSkyBoxAndTheWorldOutlivesTheScreen) {
     const Frame before = Render();
     Engine->CloseScreen();
     ASSERT_TRUE(Engine->OpenHiddenScreen(screenWidth, screenHeight));
+    ASSERT_EQ(WaitForSky(), skyDrawn) << "the picture is read again for the new screen";
     const Frame after = Render();
     EXPECT_EQ(after.At(centreX, centreY), (Rgb{250, 250, 0}));
     EXPECT_EQ(after.At(2, 2), dusk);
@@ -689,6 +924,7 @@ TEST_F(EngineScreen, BuiltSkyArchiveGivesADarkStarrySky) {
     ASSERT_TRUE(Engine->OpenHiddenScreen(width, height));
     ASSERT_TRUE(Engine->Add3DArchive(ZELVARO_BIN_DIR "/Zelvaro_Sky.zip", 1));
     ASSERT_TRUE(Engine->SkyBox("space2.png"));
+    ASSERT_EQ(WaitForSky(), skyDrawn);
     const float looks[][3] = {{0, 0, 1}, {1, 0.3f, 0}, {0, -1, 0.2f}, {-0.5f, 0.8f, -0.3f}};
     for (const auto& look : looks) {
         SCOPED_TRACE(::testing::Message() << "looking along " << look[0] << ", " << look[1] << ", " << look[2]);
@@ -715,6 +951,7 @@ TEST_F(EngineScreen, ReferencePathDrawsTheSamePicture) {
     const std::string folder = MakeTempFolder();
     ASSERT_TRUE(Engine->Add3DArchive(MakeArchive(folder, {{"space2.png", QuarteredPng(folder)}}).c_str(), 1));
     ASSERT_TRUE(Engine->SkyBox("space2.png"));
+    ASSERT_EQ(WaitForSky(), skyDrawn);
     std::map<std::pair<int, int>, Rgb> cells;
     for (int i = 0; i < cellsPerSide; ++i) cells[{i, i}] = {8 * i, 255 - 8 * i, 128};
     MakePaletteMaterial(cells);

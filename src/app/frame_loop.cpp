@@ -1,4 +1,5 @@
-// The one main loop. Motion counts frames, not time: the loop runs at the pace of the flips.
+// The one main loop. Motion counts frames, not time: the loop runs at the pace of the flips, or
+// of the display's refresh where the flips do not wait for it.
 #include "app/frame_loop.h"
 
 #include "app/display.h"
@@ -7,6 +8,7 @@
 #include "motion/camera.h"
 #include "motion/dance.h"
 #include "motion/overlay.h"
+#include "platform/frame_pacing.h"
 #include "platform/os.h"
 #include "platform/screen.h"
 #include "scene/engine.h"
@@ -47,6 +49,7 @@ void RunFrameLoop() {
         Engine->RenderWorld();
         if (RunMode != RunModeKind::Preview) DrawOverlays();
         FlipDisplay();
+        PaceFrame();
     } while (!exitTest());
 
     FreeMotionHistory();

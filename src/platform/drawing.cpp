@@ -19,13 +19,16 @@ bool StartDrawingOnTexture(int texture) {
     return drawingPixels != nullptr;
 }
 
+// Clipped on all four sides of the texture; sizes that overflow an int clip like any other.
 void DrawBox(int x, int y, int width, int height, int colour) {
-    if (!drawingPixels) return;
-    int left = std::max(x, 0), top = std::max(y, 0);
-    int right = std::min(x + width, drawingWidth), bottom = std::min(y + height, drawingHeight);
+    if (!drawingPixels || width <= 0 || height <= 0) return;
+    const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(int64_t(x) + width, drawingWidth);
+    const int64_t bottom = std::min<int64_t>(int64_t(y) + height, drawingHeight);
+    if (left >= right || top >= bottom) return; // wholly outside
     // pixels are R, G, B, A bytes in memory: a little-endian word 0xAABBGGRR
-    uint32_t pixel = 0xFF000000u | (static_cast<uint32_t>(colour) & 0xFFFFFFu);
-    for (int row = top; row < bottom; ++row)
+    const uint32_t pixel = 0xFF000000u | (static_cast<uint32_t>(colour) & 0xFFFFFFu);
+    for (int64_t row = top; row < bottom; ++row)
         std::fill(drawingPixels + row * drawingWidth + left, drawingPixels + row * drawingWidth + right, pixel);
 }
 
