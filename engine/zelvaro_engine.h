@@ -12,10 +12,10 @@
 
 #include <stdint.h>
 
-#ifdef _WIN32
-#define ZELVARO_EXPORT __declspec(dllexport)
-#else
-#define ZELVARO_EXPORT __attribute__((visibility("default")))
+/* The library's own build defines ZELVARO_EXPORT as its system's way to export this entry;
+ * the library's users need none. */
+#ifndef ZELVARO_EXPORT
+#define ZELVARO_EXPORT
 #endif
 
 #define ZELVARO_ENGINE_VERSION 1

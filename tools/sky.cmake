@@ -1,11 +1,14 @@
 # The sky archive: gen_sky draws space2.png, pack_sky puts it into Zelvaro_Sky.zip beside
 # the program, so that every build of the program has its sky.
-add_executable(zelvaro_gen_sky ${CMAKE_CURRENT_LIST_DIR}/gen_sky.cpp)
-target_link_libraries(zelvaro_gen_sky PRIVATE PNG::PNG ZLIB::ZLIB)
-add_executable(zelvaro_pack_sky ${CMAKE_CURRENT_LIST_DIR}/pack_sky.cpp)
-target_link_libraries(zelvaro_pack_sky PRIVATE PkgConfig::LIBZIP)
-set_target_properties(zelvaro_gen_sky zelvaro_pack_sky PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZELVARO_TOOLS_DIR})
-add_dependencies(zelvaro_tools zelvaro_gen_sky zelvaro_pack_sky)
+# A cross build runs the native build's two (cmake/host_tools.cmake).
+if(NOT CMAKE_CROSSCOMPILING)
+  add_executable(zelvaro_gen_sky ${CMAKE_CURRENT_LIST_DIR}/gen_sky.cpp)
+  target_link_libraries(zelvaro_gen_sky PRIVATE PNG::PNG ZLIB::ZLIB)
+  add_executable(zelvaro_pack_sky ${CMAKE_CURRENT_LIST_DIR}/pack_sky.cpp)
+  target_link_libraries(zelvaro_pack_sky PRIVATE PkgConfig::LIBZIP)
+  set_target_properties(zelvaro_gen_sky zelvaro_pack_sky PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZELVARO_TOOLS_DIR})
+  add_dependencies(zelvaro_tools zelvaro_gen_sky zelvaro_pack_sky)
+endif()
 
 set(ZELVARO_SKY_PICTURE ${CMAKE_BINARY_DIR}/sky/space2.png)
 set(ZELVARO_SKY_ARCHIVE ${ZELVARO_BIN_DIR}/Zelvaro_Sky.zip)

@@ -22,6 +22,7 @@ void EndProgram() {
     CloseHostedDisplay();
     ReleaseScreenImages();
     StopInput();
+    SetScreenSaverRunning(false); // a start that failed after setting the flag resets it here
     ReleaseEngine3D();            // the library is unloaded last
     std::fflush(nullptr);
 #ifdef ZELVARO_SANITIZE
@@ -41,7 +42,10 @@ void RunProgram(int argc, char** argv) {
         StartHosted(*request);
     }
 
-    std::vector<std::string> words = SplitCommandLine(JoinArguments(argc, argv));
+    // The line after the program's path: the system's own text where it keeps one, else argv's words.
+    std::string commandLine;
+    if (!SystemCommandLine(commandLine)) commandLine = JoinArguments(argc, argv);
+    std::vector<std::string> words = SplitCommandLine(commandLine);
     std::string first = words.size() > 0 ? words[0] : std::string();
     std::string second = words.size() > 1 ? words[1] : std::string();
     CommandLine line = NormaliseArguments(first, second);

@@ -2,10 +2,14 @@
 #pragma once
 #include <string>
 
+// The command line after the program's own path as the system keeps it (Windows hands a
+// program one line of text); false where the system hands over separate words instead.
+bool SystemCommandLine(std::string& afterProgramPath);
+
 // Full path of the running program file, no length limit.
 std::string ProgramFilePath();
 // The program's folder with its trailing separator: the path up to its last separator ("/";
-// on Windows "\" as well).
+// on Windows "\" as well, with "\" appended when the folder does not end with one).
 std::string ProgramFolder();
 // Tests run several programs from one folder: they point the program path elsewhere.
 void SetProgramFilePathForTests(const std::string& path);
@@ -16,7 +20,8 @@ using MessageBoxHandler = void (*)(const std::string& title, const std::string& 
 void SetMessageBoxHandler(MessageBoxHandler handler); // nullptr restores the real box
 
 // Per-user single-instance lock, released by the kernel if the process dies; other users can
-// neither take nor fake it. Returns false only when another copy of this user holds it.
+// neither take nor fake it. Returns false when another copy of this user holds it (on Windows,
+// the named mutex of the session, also when the system gives no mutex at all).
 bool AcquireSingleInstance(const std::string& name);
 void ReleaseSingleInstance();
 
@@ -45,5 +50,6 @@ void* LoadSharedLibrary(const std::string& path);
 void* SharedLibrarySymbol(void* library, const char* name);
 void UnloadSharedLibrary(void* library);
 
-// Tells the system a screen saver runs (Windows only; nothing elsewhere).
+// Tells the system a screen saver runs (Windows only; nothing elsewhere). Telling it that none
+// runs changes nothing unless this process told it that one does.
 void SetScreenSaverRunning(bool running);

@@ -116,6 +116,8 @@ mode_t CurrentUmask() {
 
 } // namespace
 
+bool SystemCommandLine(std::string&) { return false; } // the program gets its words in argv
+
 std::string ProgramFilePath() {
     if (!programPathOverride.empty()) return programPathOverride;
     std::string path;

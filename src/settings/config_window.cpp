@@ -36,9 +36,11 @@ bool StartToolkit() {
     static int argc = 1;
     static char programName[] = "Zelvaro";
     static char* argv[] = {programName, nullptr};
+#ifdef __WXGTK__
     // GTK's overlay scroll bars show only under the pointer; the license panel keeps both
     // of its bars in view, as scroll bars are everywhere else.
     setenv("GTK_OVERLAY_SCROLLING", "0", 0);
+#endif
     wxApp::SetInstance(new wxApp());
     if (!wxEntryStart(argc, argv)) return false; // no display to open a window on
     wxTheApp->SetExitOnFrameDelete(false);
